@@ -1,0 +1,255 @@
+#include "Db_funcs.h"
+
+namespace {
+
+// Set while a facade call runs. The record buffers are shared and a long
+// insert lets window events run, so a call that starts inside another would
+// clear the buffers under it; such a call is refused.
+bool storeCallRunning = false;
+
+class RunningCall {
+public:
+    RunningCall() { storeCallRunning = true; }
+    ~RunningCall() { storeCallRunning = false; }
+    RunningCall(const RunningCall&) = delete;
+    RunningCall& operator=(const RunningCall&) = delete;
+};
+
+// The connection of one facade call: closed when the call ends, whichever
+// way it ends, unless a failed query has closed it already.
+class Connection {
+public:
+    explicit Connection(const std::string& dir) : db(dir + "dovra.db") {}
+    ~Connection()
+    {
+        if (db.IsOpen())
+            db.Close();
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    SQLiteClass db;
+};
+
+// The common course of a call: open, empty the buffers, the operation's own
+// steps, empty the buffers, close. A step that fails ends the call with its
+// code and leaves the buffers as they are.
+template <typename Steps>
+int Run(const std::string& dir, Steps steps)
+{
+    if (storeCallRunning)
+        return DbOpenFailed;
+    RunningCall running;
+    Connection connection(dir);
+    SQLiteClass& db = connection.db;
+    if (db.Open() != 0)
+        return DbOpenFailed;
+    db.ClearBuffers();
+    const int result = steps(db);
+    if (result != DbOk)
+        return result;
+    db.ClearBuffers();
+    return DbOk;
+}
+
+// Adds or moves the parsed links to the end of category catId.
+int AppendToCategory(SQLiteClass& db, const Lines& linkLines, int catId)
+{
+    db.ParseLinkLines(linkLines);
+    if (db.GetMaxLinkPos(catId) != 0)
+        return DbQueryFailed;
+    db.AppendPositions(catId);
+    return DbOk;
+}
+
+}  // namespace
+
+int DbInit(const std::string& dir)
+{
+    if (storeCallRunning)
+        return DbOpenFailed;
+    RunningCall running;
+    Connection connection(dir);
+    return connection.db.Open() == 0 ? DbOk : DbOpenFailed;
+}
+
+int DbCheckVersion(const std::string& dir)
+{
+    return Run(dir, [](SQLiteClass& db) -> int {
+        if (db.GetDbVersion() != 0)
+            return DbOpenFailed;
+        if (db.dbVersion == 0 && db.SetDbVersion(1) != 0)
+            return DbWriteFailed;
+        return DbOk;
+    });
+}
+
+int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, int flags, int catId)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (db.SearchLinks(text, flags, catId) != 0 || db.GetCategories() != 0)
+            return DbOpenFailed;
+        db.LinksWithCategoryToLines(out);
+        return DbOk;
+    });
+}
+
+int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder, const std::string& runTempSubfolder)
+{
+    if (storeCallRunning)
+        return DbOpenFailed;
+    RunningCall running;
+    Connection connection(dir);
+    SQLiteClass& db = connection.db;
+    // The first open only makes sure the catalogue file and its tables exist.
+    if (db.Open() != 0)
+        return DbOpenFailed;
+    db.Close();
+    db.ClearBuffers();
+    db.ImportLegacyFolder(tempFolder, runTempSubfolder);
+    if (db.Open() != 0)
+        return DbReopenFailed;
+    if (db.InsertAll() != 0)
+        return DbWriteFailed;
+    db.ClearBuffers();
+    return DbOk;
+}
+
+int DbGetCategories(const std::string& dir, Lines& out)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (db.GetCategories() != 0)
+            return DbQueryFailed;
+        db.CategoriesToLines(out);
+        return DbOk;
+    });
+}
+
+int DbGetLinks(const std::string& dir, Lines& out, int catId)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (db.GetLinks(catId) != 0)
+            return DbQueryFailed;
+        db.LinksToLines(out);
+        return DbOk;
+    });
+}
+
+int DbMoveLinks(const std::string& dir, const Lines& linkLines, int catId)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (const int result = AppendToCategory(db, linkLines, catId); result != DbOk)
+            return result;
+        return db.SaveLinkCategories() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbAddLinks(const std::string& dir, const Lines& linkLines, int catId)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (const int result = AppendToCategory(db, linkLines, catId); result != DbOk)
+            return result;
+        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbDeleteLinks(const std::string& dir, const Lines& linkLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseLinkLines(linkLines);
+        return db.DeleteLinks() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbDeleteCategories(const std::string& dir, const Lines& categoryLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        return db.DeleteCategories() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbInsertLinks(const std::string& dir, const Lines& linkLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseLinkLines(linkLines);
+        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbUpdateLinks(const std::string& dir, const Lines& linkLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseLinkLines(linkLines);
+        return db.UpdateLinks() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbUpdateCategories(const std::string& dir, const Lines& categoryLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        return db.UpdateCategories() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbSaveCategoryOrder(const std::string& dir, const Lines& categoryLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        db.Renumber();
+        return db.SaveCategoryPositions() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbSaveLinkOrder(const std::string& dir, const Lines& linkLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseLinkLines(linkLines);
+        return db.SaveLinkCategories() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbAddCategories(const std::string& dir, const Lines& categoryLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int DbSortLinksByName(const std::string& dir, int catId)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (db.GetLinksByName(catId) != 0)
+            return DbQueryFailed;
+        db.Renumber();
+        return db.SaveChangedLinkPositions() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+namespace {
+
+template <typename Body>
+int Export(const std::string& dir, int catId, Body body)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        if (catId == -1 || catId == 0)
+            db.AddUncategorised();
+        if (db.GetCategories() != 0)
+            return DbQueryFailed;
+        return body(db) == 0 ? DbOk : DbQueryFailed;
+    });
+}
+
+}  // namespace
+
+int DbExportText(const std::string& dir, std::ostream& out, int catId)
+{
+    return Export(dir, catId, [&](SQLiteClass& db) -> int { return db.ExportText(out, catId); });
+}
+
+int DbExportHtml(const std::string& dir, std::ostream& out, int catId)
+{
+    return Export(dir, catId, [&](SQLiteClass& db) -> int { return db.ExportHtml(out, catId); });
+}

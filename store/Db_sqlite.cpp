@@ -1,0 +1,487 @@
+#include "Db_sqlite.h"
+
+#include <sqlite3.h>
+
+#include <unordered_map>
+
+#include "Convert.h"
+#include "Funcs.h"
+#include "Messages.h"
+
+std::vector<CatItem> CatItems;
+std::vector<LinkItem> LinkItems;
+
+CatItem::CatItem(int id_, int pos_, std::string name_, std::string descr_)
+    : id(id_), pos(pos_), name(std::move(name_)), descr(std::move(descr_))
+{
+}
+
+LinkItem::LinkItem(int id_, int catId_, int pos_, std::string link_, std::string descr_)
+    : id(id_), catId(catId_), pos(pos_), link(std::move(link_)), descr(std::move(descr_))
+{
+}
+
+namespace {
+
+// An integer column; NULL, empty or not a whole number reads as 0.
+int IntColumn(const char* value)
+{
+    if (!value)
+        return 0;
+    // Integer columns come as plain decimal digits; anything else takes the
+    // general conversion.
+    long long fast = 0;
+    const char* p = value;
+    const bool negative = *p == '-';
+    if (negative)
+        ++p;
+    const char* digits = p;
+    while (*p >= '0' && *p <= '9' && p - digits < 10)
+        fast = fast * 10 + (*p++ - '0');
+    if (*p == '\0' && p != digits && p - digits < 10)
+        return static_cast<int>(negative ? -fast : fast);
+    try {
+        return StrToInt(value);
+    } catch (const EConvertError&) {
+        return 0;
+    }
+}
+
+std::string TextColumn(const char* value)
+{
+    return value ? value : "";
+}
+
+}  // namespace
+
+int CategoryRowCallback(void*, int, char** values, char**)
+{
+    try {
+        CatItems.emplace_back(IntColumn(values[0]), IntColumn(values[1]), TextColumn(values[2]),
+                              TextColumn(values[3]));
+    } catch (...) {
+        return 1;  // out of memory: no exception may cross SQLite's frames
+    }
+    return 0;
+}
+
+int LinkRowCallback(void*, int, char** values, char**)
+{
+    try {
+        LinkItems.emplace_back(IntColumn(values[0]), IntColumn(values[1]), IntColumn(values[2]),
+                               TextColumn(values[3]), TextColumn(values[4]));
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+// ---- connection and schema ----
+
+SQLiteClass::SQLiteClass(std::string fileName_) : fileName(std::move(fileName_)) {}
+
+SQLiteClass::~SQLiteClass() = default;
+
+int SQLiteClass::Open()
+{
+    if (sqlite3_open(fileName.c_str(), &db) != SQLITE_OK) {
+        sqlite3_close(db);
+        db = nullptr;
+        return 1;
+    }
+    if (CreateTables() != 0) {
+        sqlite3_close(db);
+        db = nullptr;
+        return 1;
+    }
+    // A whole-catalogue export reads the links table once per category: let
+    // the pages stay in memory between those reads. Nothing in the file changes.
+    sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+    return 0;
+}
+
+int SQLiteClass::Close()
+{
+    sqlite3_close(db);
+    db = nullptr;
+    return 0;
+}
+
+int SQLiteClass::ShowError()
+{
+    platform::ShowMessage(sqlite3_errmsg(db));
+    return 1;
+}
+
+int SQLiteClass::Exec(const char* sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK)
+        return 0;
+    ShowError();
+    sqlite3_free(error);
+    return 1;
+}
+
+int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char**))
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql, callback, nullptr, &error) == SQLITE_OK)
+        return 0;
+    platform::ShowMessage(error ? error : sqlite3_errmsg(db));
+    sqlite3_free(error);
+    Close();
+    return 1;
+}
+
+int SQLiteClass::QueryCategories(const char* sql)
+{
+    return Query(sql, CategoryRowCallback);
+}
+
+int SQLiteClass::QueryLinks(const char* sql)
+{
+    return Query(sql, LinkRowCallback);
+}
+
+int SQLiteClass::CreateTables()
+{
+    static const char* const kTables[] = {
+        "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);",
+        "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);",
+        "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);",
+    };
+    for (const char* sql : kTables)
+        if (Exec(sql) != 0)
+            return 1;
+    return 0;
+}
+
+int SQLiteClass::GetDbVersion()
+{
+    if (QueryCategories("select DB_VERSION, DB_VERSION, DB_VERSION, DB_VERSION from DB_VER where ID=1") != 0)
+        return 1;
+    // No row at all is a catalogue of the first (and only) version.
+    dbVersion = CatItems.empty() ? 1 : CatItems.front().id;
+    return 0;
+}
+
+int SQLiteClass::SetDbVersion(int version)
+{
+    const std::string sql = "insert or replace into DB_VER values(1," + IntToStr(version) + ");";
+    return Exec(sql.c_str());
+}
+
+// ---- buffers and lines ----
+
+void SQLiteClass::ClearBuffers()
+{
+    std::vector<CatItem>().swap(CatItems);
+    std::vector<LinkItem>().swap(LinkItems);
+}
+
+void SQLiteClass::ParseCategoryLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) {
+        const int pos = StrToInt(GetTagValue(line, "<p>"));
+        const int id = StrToInt(GetTagValue(line, "<i>"));
+        CatItems.emplace_back(id, pos, GetTagValue(line, "<n>"), GetTagValue(line, "<d>"));
+    }
+}
+
+void SQLiteClass::ParseLinkLines(const std::vector<std::string>& lines)
+{
+    for (const std::string& line : lines) {
+        const int pos = StrToInt(GetTagValue(line, "<p>"));
+        const int catId = StrToInt(GetTagValue(line, "<c>"));
+        const int id = StrToInt(GetTagValue(line, "<i>"));
+        LinkItems.emplace_back(id, catId, pos, GetTagValue(line, "<l>"), GetTagValue(line, "<d>"));
+    }
+}
+
+void SQLiteClass::CategoriesToLines(std::vector<std::string>& out)
+{
+    out.reserve(out.size() + CatItems.size());
+    for (const CatItem& c : CatItems)
+        out.push_back(CategoryLine(c.id, c.pos, c.name, c.descr));
+}
+
+void SQLiteClass::LinksToLines(std::vector<std::string>& out)
+{
+    out.reserve(out.size() + LinkItems.size());
+    for (const LinkItem& l : LinkItems)
+        out.push_back(LinkLine(l.id, l.catId, l.pos, l.link, l.descr));
+}
+
+void SQLiteClass::LinksWithCategoryToLines(std::vector<std::string>& out)
+{
+    // The first category record of each id gives the prefix.
+    std::unordered_map<int, const CatItem*> categories;
+    for (const CatItem& c : CatItems)
+        categories.emplace(c.id, &c);
+    out.reserve(out.size() + LinkItems.size());
+    for (const LinkItem& l : LinkItems) {
+        std::string line;
+        const auto found = categories.find(l.catId);
+        if (found != categories.end())
+            line = "<j>" + IntToStr(found->second->id) + "</j><k>" + EscapeTagValue(found->second->name) + "</k>";
+        line += LinkLine(l.id, l.catId, l.pos, l.link, l.descr);
+        out.push_back(std::move(line));
+    }
+}
+
+void SQLiteClass::AddUncategorised()
+{
+    CatItems.emplace_back(0, 0, "Bez kategorii", "Bez kategorii");
+}
+
+void SQLiteClass::Renumber()
+{
+    linkOldPos.clear();
+    int k = 0;
+    for (LinkItem& l : LinkItems) {
+        linkOldPos[l.id] = l.pos;
+        l.pos = k++;
+    }
+    catOldPos.clear();
+    k = 0;
+    for (CatItem& c : CatItems) {
+        catOldPos[c.id] = c.pos;
+        c.pos = k++;
+    }
+}
+
+int SQLiteClass::AppendPositions(int catId)
+{
+    if (LinkItems.empty())
+        return 0;
+    int max = LinkItems.back().pos;
+    LinkItems.pop_back();
+    for (LinkItem& l : LinkItems) {
+        l.catId = catId;
+        l.pos = ++max;
+    }
+    return 0;
+}
+
+// ---- reads ----
+
+int SQLiteClass::GetCategories()
+{
+    return QueryCategories("select * from CATEGS order by POS");
+}
+
+int SQLiteClass::GetLinks(int catId)
+{
+    const std::string sql = catId >= 0 ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by POS"
+                                       : std::string("select * from LINKS order by POS");
+    return QueryLinks(sql.c_str());
+}
+
+int SQLiteClass::GetLinksByName(int catId)
+{
+    const std::string sql = catId >= 0
+                                ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by LINK collate nocase"
+                                : std::string("select * from LINKS order by LINK collate nocase");
+    return QueryLinks(sql.c_str());
+}
+
+int SQLiteClass::GetMaxLinkPos(int catId)
+{
+    if (catId < 0)
+        return 1;
+    const std::string sql =
+        "select max(POS), max(POS), max(POS), max(POS), max(POS) from LINKS where CAT_ID=" + IntToStr(catId);
+    return QueryLinks(sql.c_str());
+}
+
+int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
+{
+    const std::string pattern = "%" + text + "%";
+    const auto search = [&](const char* column) {
+        std::string format = catId == -1 ? std::string("select * from LINKS where ") + column + " like '%q'"
+                                         : "select * from LINKS where CAT_ID=" + IntToStr(catId) + " and " +
+                                               column + " like '%q'";
+        if (flags & SearchFlagNoCase)
+            format += " collate nocase";
+        char* sql = sqlite3_mprintf(format.c_str(), pattern.c_str());
+        if (!sql)
+            return 1;
+        const int result = QueryLinks(sql);
+        sqlite3_free(sql);
+        return result;
+    };
+    if ((flags & SearchFlagLinks) && search("LINK") != 0)
+        return 1;
+    if ((flags & SearchFlagDescriptions) && search("DESCR") != 0)
+        return 1;
+    return 0;
+}
+
+// ---- writes ----
+//
+// Each write runs as one transaction: a crash in the middle leaves the file as
+// it was, and thousands of rows cost one commit. A failing statement ends the
+// write with 1 after the statements before it are committed.
+
+bool SQLiteClass::BeginBatch()
+{
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+        return true;
+    ShowError();
+    return false;
+}
+
+int SQLiteClass::EndBatch(int result)
+{
+    // SQLite may have rolled the transaction back itself (a full disk, an I/O
+    // error); there is nothing left to commit then.
+    if (sqlite3_get_autocommit(db))
+        return result;
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        ShowError();
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        return 1;
+    }
+    return result;
+}
+
+int SQLiteClass::ExecFormatted(const std::string& format, const std::string& a, const std::string& b)
+{
+    char* sql = sqlite3_mprintf(format.c_str(), a.c_str(), b.c_str());
+    if (!sql) {
+        platform::ShowMessage("out of memory");
+        return 1;
+    }
+    const int result = Exec(sql);
+    sqlite3_free(sql);
+    return result;
+}
+
+int SQLiteClass::InsertAll()
+{
+    if (CatItems.empty() && LinkItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    // A link inserted together with categories names its category by the id
+    // the category carries in this batch (the legacy import numbers them 1..N);
+    // it is stored with the id SQLite actually gave that category.
+    std::unordered_map<int, int> storedIds;
+    for (const CatItem& c : CatItems) {
+        const std::string format = "insert into CATEGS (POS, NAME, DESCR) values(" + IntToStr(c.pos) + ",'%q', '%q')";
+        if (ExecFormatted(format, c.name, c.descr) != 0)
+            return EndBatch(1);
+        if (c.id > 0)
+            storedIds[c.id] = static_cast<int>(sqlite3_last_insert_rowid(db));
+        platform::ProcessMessages();
+    }
+    for (const LinkItem& l : LinkItems) {
+        const auto stored = storedIds.find(l.catId);
+        const int catId = stored != storedIds.end() ? stored->second : l.catId;
+        const std::string format = "insert into LINKS (CAT_ID, POS, LINK, DESCR) values(" + IntToStr(catId) + "," +
+                                   IntToStr(l.pos) + ",'%q', '%q')";
+        if (ExecFormatted(format, l.link, l.descr) != 0)
+            return EndBatch(1);
+        platform::ProcessMessages();
+    }
+    return EndBatch(0);
+}
+
+int SQLiteClass::UpdateLinks()
+{
+    if (LinkItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    for (const LinkItem& l : LinkItems)
+        if (ExecFormatted("update LINKS set LINK='%q', DESCR='%q' where ID=" + IntToStr(l.id), l.link, l.descr) != 0)
+            return EndBatch(1);
+    return EndBatch(0);
+}
+
+int SQLiteClass::UpdateCategories()
+{
+    if (CatItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    for (const CatItem& c : CatItems)
+        if (ExecFormatted("update CATEGS set NAME='%q', DESCR='%q' where ID=" + IntToStr(c.id), c.name, c.descr) != 0)
+            return EndBatch(1);
+    return EndBatch(0);
+}
+
+int SQLiteClass::SaveCategoryPositions()
+{
+    if (CatItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    for (const CatItem& c : CatItems) {
+        const std::string sql = "update CATEGS set POS=" + IntToStr(c.pos) + " where ID=" + IntToStr(c.id);
+        if (Exec(sql.c_str()) != 0)
+            return EndBatch(1);
+    }
+    return EndBatch(0);
+}
+
+int SQLiteClass::DeleteCategories()
+{
+    if (CatItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    for (const CatItem& c : CatItems) {
+        const std::string id = IntToStr(c.id);
+        const std::string category = "DELETE FROM CATEGS where ID=" + id;
+        const std::string links = "DELETE FROM LINKS where CAT_ID=" + id;
+        if (Exec(category.c_str()) != 0 || Exec(links.c_str()) != 0)
+            return EndBatch(1);
+    }
+    return EndBatch(0);
+}
+
+int SQLiteClass::DeleteLinks()
+{
+    if (LinkItems.empty())
+        return 0;
+    if (!BeginBatch())
+        return 1;
+    // Goes on after a failing row, so the others still go; any failure is reported.
+    int result = 0;
+    for (const LinkItem& l : LinkItems) {
+        const std::string sql = "DELETE FROM LINKS where ID=" + IntToStr(l.id);
+        if (Exec(sql.c_str()) != 0)
+            result = 1;
+    }
+    return EndBatch(result);
+}
+
+int SQLiteClass::SaveLinkCategories()
+{
+    std::string text;
+    for (const LinkItem& l : LinkItems)
+        text += "update LINKS set CAT_ID=" + IntToStr(l.catId) + ", POS=" + IntToStr(l.pos) + " where ID=" +
+                IntToStr(l.id) + ";\n";
+    if (text.empty())
+        return Exec("");
+    if (!BeginBatch())
+        return 1;
+    return EndBatch(Exec(text.c_str()));
+}
+
+int SQLiteClass::SaveChangedLinkPositions()
+{
+    std::string text;
+    for (const LinkItem& l : LinkItems) {
+        const int old = linkOldPos[l.id];
+        if (old != l.pos)
+            text += "update LINKS set POS=" + IntToStr(l.pos) + " where ID=" + IntToStr(l.id) + ";\n";
+    }
+    if (text.empty())
+        return Exec("");
+    if (!BeginBatch())
+        return 1;
+    return EndBatch(Exec(text.c_str()));
+}
