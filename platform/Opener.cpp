@@ -1,0 +1,76 @@
+#include "Opener.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+#include "Cp1250.h"
+
+namespace platform {
+namespace {
+
+// The local path a text stands for: the text itself, or the path of a file:
+// URL ("file:///p", "file://localhost/p", "file:/p"), percent-decoded.
+QString LocalPath(const QString& link)
+{
+    if (!link.startsWith(QLatin1String("file:"), Qt::CaseInsensitive))
+        return link;
+    const QUrl url(link);
+    if (url.isValid() && (url.host().isEmpty() || url.host() == QLatin1String("localhost")))
+        return url.path(QUrl::FullyDecoded);
+    // Not a URL Qt understands: take what follows the scheme, slashes kept.
+    return QUrl::fromPercentEncoding(link.mid(5).toUtf8());
+}
+
+bool IsDesktopEntry(const QFileInfo& info)
+{
+    return info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+QString OpenTarget(const QString& link)
+{
+    if (link.startsWith(QLatin1String("www")))
+        return QStringLiteral("http://") + link;
+    return link;
+}
+
+bool NamesExecutableFile(const QString& link)
+{
+    const QString path = LocalPath(link);
+    if (path.isEmpty())
+        return false;
+    const QFileInfo info(path);
+    if (!info.exists() || !info.isFile())
+        return false;
+    if (IsDesktopEntry(info))
+        return true;
+    // Any execute bit counts, not only the current user's.
+    const auto exec = QFileDevice::ExeOwner | QFileDevice::ExeUser | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    return info.permissions().testAnyFlags(exec);
+}
+
+bool Opener::Open(const std::string& linkCp1250)
+{
+    const QString link = QString::fromStdString(Cp1250ToUtf8(linkCp1250));
+    if (link.isEmpty())
+        return false;
+    const QString target = OpenTarget(link);
+    if (NamesExecutableFile(target))
+        return false;
+    return Launch(target);
+}
+
+bool DesktopOpener::Launch(const QString& target)
+{
+    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+}
+
+bool RecordingOpener::Launch(const QString& target)
+{
+    opened_.append(target);
+    return true;
+}
+
+}  // namespace platform
