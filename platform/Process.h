@@ -1,0 +1,53 @@
+// The running program: its executable, the single-instance lock, and the few
+// file operations of start-up. POSIX only, no Qt.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The executable's full path (from /proc/self/exe); "" when unknown.
+std::string ExecutablePath();
+
+// "/a/b/prog" -> "prog" and "/a/b/"; a path without "/" has the folder "".
+std::string ExtractFileName(const std::string& path);
+std::string ExtractFilePath(const std::string& path);
+
+bool DirectoryExists(const std::string& path);
+// Creates one folder level; false when it fails or the folder existed.
+bool CreateDir(const std::string& path);
+// Moves a file, replacing an existing target; across file systems it copies
+// and deletes. False when it fails.
+bool MoveFileReplace(const std::string& from, const std::string& to);
+
+// $XDG_RUNTIME_DIR when it is an existing folder, else the temp folder;
+// ending with "/", or "" when neither exists.
+std::string RuntimeFolder();
+
+// The lock that keeps a second copy of the program from running. It is an
+// exclusive flock on "<name>.lock" in the runtime folder, so the kernel
+// releases it when the holding process ends in any way, a crash included.
+class SingleInstanceLock {
+public:
+    enum class Result {
+        Acquired,       // this object holds the lock until it is destroyed
+        HeldElsewhere,  // another holder (process or lock object) has it
+        Unavailable,    // no lock file could be opened; nothing is held
+    };
+
+    SingleInstanceLock() = default;
+    ~SingleInstanceLock();
+    SingleInstanceLock(const SingleInstanceLock&) = delete;
+    SingleInstanceLock& operator=(const SingleInstanceLock&) = delete;
+
+    // name is the executable's file name: copies under other names do not
+    // see each other. folder "" means RuntimeFolder().
+    Result Acquire(const std::string& name, const std::string& folder = "");
+    bool Held() const { return fd_ >= 0; }
+    void Release();
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace platform

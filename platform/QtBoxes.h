@@ -1,0 +1,20 @@
+// The boxes as real Qt dialogs with Polish button texts.
+#pragma once
+
+#include "Boxes.h"
+
+namespace platform {
+
+class QtBoxes : public Boxes {
+public:
+    int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) override;
+    void ShowMessage(const QString& text) override;
+    void ShowException(const QString& text) override;
+    QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue) override;
+    bool InputQuery(const QString& caption, const QString& prompt, QString& value) override;
+    bool OpenFile(QWidget* owner, const FileDialogRequest& request, QString& path) override;
+    bool SaveFile(QWidget* owner, const FileDialogRequest& request, QString& path) override;
+    bool SelectDirectory(QWidget* owner, const QString& caption, QString& directory) override;
+};
+
+}  // namespace platform

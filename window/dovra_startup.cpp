@@ -1,0 +1,217 @@
+// Start-up and shutdown of the main window, and the settings file
+// "dovra.ini" with its sections "Opcje" and "Sciezki".
+#include <ctime>
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include "Convert.h"
+#include "Db_funcs.h"
+#include "Files.h"
+#include "Funcs.h"
+#include "IniFile.h"
+#include "Layouts.h"
+#include "LineListBox.h"
+#include "Messages.h"
+#include "dovra_.h"
+
+namespace {
+
+const std::string kSettingsFile = "dovra.ini";
+const std::string kOptions = "Opcje";
+const std::string kPaths = "Sciezki";
+
+constexpr int kMinWidth = 640;
+constexpr int kMinHeight = 470;
+constexpr int kDefaultMonitorInterval = 1000;
+
+// "yyyymmddhhnn" of the current local time.
+std::string CurrentMinuteStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16] = {};
+    std::strftime(text, sizeof text, "%Y%m%d%H%M", &local);
+    return text;
+}
+
+QSize FrameExtra(const QWidget& window)
+{
+    return window.frameGeometry().size() - window.geometry().size();
+}
+
+}  // namespace
+
+void TForm1::FormCreate()
+{
+    platform::BusyGuard busy(Busy);
+    Version = "1.3.0.0";
+    setWindowTitle(QStringLiteral("Quomira v") + QString::fromStdString(Version));
+    SearchInLinks = true;
+    SearchInDescriptions = false;
+    SearchRequested = false;
+    SearchCaseSensitive = false;
+    // Qt paints the lists, the header and the toolbar without flicker; no
+    // double buffering needs switching on.
+
+    if (!TakeSingleInstance()) {
+        terminateRequested_ = true;
+        busy.KeepRaised();
+        return;
+    }
+    ResolveFolders();
+    const int categoryToSelect = ReadSettings();
+    // The update check and the legacy conversion come here.
+
+    TrayIcon1->show();
+    platform::ProcessMessages();
+
+    if (LoadCategories(categoryToSelect) == DbOk)
+        ListBox2Click();
+    DbCheckVersion(ArchiveFolder);
+}
+
+bool TForm1::TakeSingleInstance()
+{
+    using Lock = platform::SingleInstanceLock;
+    if (instanceLock_.Acquire(platform::ExtractFileName(exePath_)) != Lock::Result::HeldElsewhere)
+        return true;  // taken, or no lock to be had: start as the only copy
+    boxes.MessageBox(this, QStringLiteral("Program Quomira jest już uruchomiony"), QStringLiteral("Informacja"),
+                     platform::MbOk | platform::MbIconExclamation);
+    return false;
+}
+
+void TForm1::ResolveFolders()
+{
+    const std::string exeFolder = platform::ExtractFilePath(exePath_);
+    TempFolder = GetTempDir();
+    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "/";
+    SettingsFolder = exeFolder;
+    const std::string appData = GetAppDataDir();
+    if (!appData.empty()) {
+        SettingsFolder = appData + "/Quomira/";
+        if (!platform::DirectoryExists(SettingsFolder))
+            platform::CreateDir(SettingsFolder);
+        const std::string oldFile = exeFolder + kSettingsFile;
+        const std::string newFile = SettingsFolder + kSettingsFile;
+        if (!exeFolder.empty() && platform::FileExists(oldFile) && !platform::FileExists(newFile))
+            platform::MoveFileReplace(oldFile, newFile);
+    }
+    ArchiveFolder = SettingsFolder;
+}
+
+int TForm1::ReadSettings()
+{
+    const platform::IniFile ini(SettingsFolder + kSettingsFile);
+    RealignControls();
+
+    const QSize outer = frameGeometry().size();
+    const int width = ini.ReadInteger(kOptions, "Szer", outer.width());
+    const int height = ini.ReadInteger(kOptions, "Wys", outer.height());
+    SetOuterSize(width, height);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int left = ini.ReadInteger(kOptions, "PolX", (screen.width() - width) / 2);
+    const int top = ini.ReadInteger(kOptions, "PolY", (screen.height() - height) / 2);
+    move(left, top);
+    RealignControls();
+
+    Pasek = ini.ReadInteger(kOptions, "Pasek", HeaderControl1->width() - HeaderControl1->sectionSize(0));
+    setMinimumSize(kMinWidth, kMinHeight);  // raises a smaller stored size
+    RealignControls();
+    FormResize();  // section 0 := header width - Pasek
+
+    TempFolder = ini.ReadString(kPaths, "Temp", TempFolder);
+    ArchiveFolder = ini.ReadString(kPaths, "Archiwa", ArchiveFolder);
+    UstPoz = static_cast<signed char>(ini.ReadInteger(kOptions, "UstPoz", 0) & 0xFF);
+    if (UstPoz < 0 || UstPoz > 1)
+        UstPoz = 0;
+    Timer1->SetEnabled(ini.ReadBool(kOptions, "Monitorowanie", false));
+    ToolButton20->setChecked(Timer1->Enabled());
+    Timer1->SetInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval));
+    [[maybe_unused]] const bool checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
+    return ini.ReadInteger(kOptions, "AktPoz", -1);
+}
+
+// The stored size is the outer frame's. Before the window is shown the frame
+// is not known yet; the size is then corrected once it is (event()).
+void TForm1::SetOuterSize(int width, int height)
+{
+    requestedOuterSize_ = QSize(width, height);
+    resize(QSize(width, height) - FrameExtra(*this));
+}
+
+void TForm1::ApplyFrameCorrection()
+{
+    if (!requestedOuterSize_.isValid() || !isVisible())
+        return;
+    const QSize extra = FrameExtra(*this);
+    if (extra.width() <= 0 && extra.height() <= 0)
+        return;  // no frame reported (yet)
+    const QSize wanted = requestedOuterSize_ - extra;
+    requestedOuterSize_ = QSize();
+    if (wanted != size())
+        resize(wanted);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        ApplyFrameCorrection();
+        break;
+    case QEvent::WindowActivate:
+        // By now the window manager has framed the window, if it ever does.
+        ApplyFrameCorrection();
+        requestedOuterSize_ = QSize();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::RealignControls()
+{
+    platform::ApplyLayouts(this);
+}
+
+void TForm1::FormClose()
+{
+    int categoryId = -1;
+    if (ListBox2->ItemIndex() >= 0)
+        categoryId = StrToInt(GetTagValue(ListBox2->Item(ListBox2->ItemIndex()), "<i>"));
+
+    platform::IniFile ini(SettingsFolder + kSettingsFile);
+    const QRect frame = frameGeometry();
+    ini.WriteInteger(kOptions, "AktPoz", categoryId);
+    ini.WriteInteger(kOptions, "Szer", frame.width());
+    ini.WriteInteger(kOptions, "Wys", frame.height());
+    ini.WriteInteger(kOptions, "PolX", frame.x());
+    ini.WriteInteger(kOptions, "PolY", frame.y());
+    ini.WriteInteger(kOptions, "Pasek", Pasek);
+    ini.WriteBool(kOptions, "Monitorowanie", Timer1->Enabled());
+    ini.WriteInteger(kOptions, "CzasMon", Timer1->Interval());
+
+    // Without a temp folder the subfolder name alone would be a path
+    // relative to the working folder: nothing of ours is there.
+    if (TempFolder.empty())
+        return;
+    const std::string runFolder = TempFolder + RunTempSubfolder;
+    EmptyFolder(runFolder);
+    platform::RemoveFolder(runFolder);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    // A failed write has been shown; the window closes all the same.
+    platform::RunGuarded(boxes, [this] { FormClose(); });
+    event->accept();
+    emit Closed();
+}

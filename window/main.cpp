@@ -1,0 +1,27 @@
+// The program entry: the application object, the main window, the loop.
+#include <QApplication>
+
+#include "HandlerGuard.h"
+#include "QtBoxes.h"
+#include "dovra_.h"
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    // The program ends when the main window's close handler has run, never
+    // because some other window closed while the main one was hidden.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::QtBoxes boxes;
+    platform::RunGuarded(boxes, [&] {
+        TForm1 form(boxes);
+        QObject::connect(&form, &TForm1::Closed, &application, &QCoreApplication::quit, Qt::QueuedConnection);
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        if (form.TerminateRequested())
+            return;
+        form.show();
+        QApplication::exec();
+    });
+    return 0;
+}
