@@ -1,0 +1,186 @@
+// The connection: opening and creating the catalogue, statements, queries,
+// row callbacks and the schema version.
+#include <gtest/gtest.h>
+
+#include "Db_sqlite.h"
+#include "TestSupport.h"
+
+using namespace storetest;
+
+namespace {
+
+const char* const kNotADatabase = "file is not a database";
+
+class ConnectionTest : public StoreTest {};
+
+}  // namespace
+
+TEST_F(ConnectionTest, OpenCreatesTheThreeTablesAndNothingElse)
+{
+    SQLiteClass s(db);
+    ASSERT_EQ(s.Open(), 0);
+    EXPECT_TRUE(s.IsOpen());
+    EXPECT_EQ(s.Close(), 0);
+    EXPECT_EQ(OpenHandles(db), 0);
+
+    EXPECT_EQ(Q("select type, name, sql from sqlite_master order by name"),
+              (Rows{{"table", "CATEGS", "CREATE TABLE CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT)"},
+                    {"table", "DB_VER", "CREATE TABLE DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER)"},
+                    {"table", "LINKS",
+                     "CREATE TABLE LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT)"}}));
+    EXPECT_EQ(Q("select count(*) from DB_VER"), (Rows{{"0"}}));
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(ConnectionTest, OpenLeavesAnExistingCatalogueAsItIs)
+{
+    Seed("insert into CATEGS values(4,2,'A','a'); insert into LINKS values(9,4,1,'x','y');"
+         "insert into DB_VER values(1,1);");
+    const std::string before = ReadFile(db);
+    SQLiteClass s(db);
+    ASSERT_EQ(s.Open(), 0);
+    s.Close();
+    EXPECT_EQ(ReadFile(db), before);
+}
+
+TEST_F(ConnectionTest, OpenOnAFileThatIsNoDatabaseFailsWithOneMessage)
+{
+    const std::string garbage(4096, '\x5A');
+    WriteFile(db, garbage);
+    SQLiteClass s(db);
+    EXPECT_EQ(s.Open(), 1);
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_EQ(OpenHandles(db), 0);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{kNotADatabase});
+    EXPECT_EQ(ReadFile(db), garbage);
+}
+
+TEST_F(ConnectionTest, OpenThatCannotReachTheFileFailsSilently)
+{
+    SQLiteClass s(dir + "missing/folder/dovra.db");
+    EXPECT_EQ(s.Open(), 1);
+    EXPECT_FALSE(s.IsOpen());
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(ConnectionTest, ExecStopsAtTheFailingStatementAndStaysOpen)
+{
+    SQLiteClass s(db);
+    ASSERT_EQ(s.Open(), 0);
+    EXPECT_EQ(s.Exec("insert into CATEGS values(1,0,'a','');"
+                     "insert into NOSUCH values(1);"
+                     "insert into CATEGS values(2,0,'b','');"),
+              1);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"no such table: NOSUCH"});
+    EXPECT_TRUE(s.IsOpen());
+    EXPECT_EQ(Q("select ID from CATEGS"), (Rows{{"1"}}));
+    EXPECT_EQ(s.Exec("insert into CATEGS values(3,0,'c','')"), 0);
+    s.Close();
+    EXPECT_EQ(Q("select ID from CATEGS order by ID"), (Rows{{"1"}, {"3"}}));
+}
+
+TEST_F(ConnectionTest, FailedQueryShowsMessageClosesAndKeepsBuffer)
+{
+    for (bool links : {false, true}) {
+        SCOPED_TRACE(links ? "QueryLinks" : "QueryCategories");
+        messages.clear();
+        CatItems = {CatItem(1, 1, "before", "")};
+        LinkItems = {LinkItem(1, 1, 1, "before", "")};
+        SQLiteClass s(db);
+        ASSERT_EQ(s.Open(), 0);
+        X("DROP TABLE LINKS");  // from another connection, while this one is open
+        const int result = links ? s.QueryLinks("select * from LINKS") : s.QueryCategories("select * from LINKS");
+        EXPECT_EQ(result, 1);
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{"no such table: LINKS"});
+        EXPECT_FALSE(s.IsOpen());
+        EXPECT_EQ(OpenHandles(db), 0);
+        EXPECT_EQ(CatItems.size(), 1u);
+        EXPECT_EQ(LinkItems.size(), 1u);
+    }
+}
+
+TEST_F(ConnectionTest, RowCallbacksReadNullAndNonNumbersAsZero)
+{
+    Seed("insert into CATEGS values(1,NULL,NULL,'d'); insert into CATEGS values(2,'x','n',NULL);"
+         "insert into LINKS values(1,NULL,NULL,'l',NULL); insert into LINKS values(2,'abc','12x',NULL,'d');"
+         "insert into LINKS values(3,-4,'',' ','');");
+    SQLiteClass s(db);
+    ASSERT_EQ(s.Open(), 0);
+    ASSERT_EQ(s.QueryCategories("select * from CATEGS order by ID"), 0);
+    ASSERT_EQ(s.QueryLinks("select * from LINKS order by ID"), 0);
+    s.Close();
+
+    ASSERT_EQ(CatItems.size(), 2u);
+    EXPECT_EQ(CatItems[0].pos, 0);
+    EXPECT_EQ(CatItems[0].name, "");
+    EXPECT_EQ(CatItems[0].descr, "d");
+    EXPECT_EQ(CatItems[1].pos, 0);
+    EXPECT_EQ(CatItems[1].descr, "");
+    ASSERT_EQ(LinkItems.size(), 3u);
+    EXPECT_EQ(LinkItems[0].catId, 0);
+    EXPECT_EQ(LinkItems[0].pos, 0);
+    EXPECT_EQ(LinkItems[0].descr, "");
+    EXPECT_EQ(LinkItems[1].catId, 0);
+    EXPECT_EQ(LinkItems[1].pos, 0);
+    EXPECT_EQ(LinkItems[1].link, "");
+    EXPECT_EQ(LinkItems[2].catId, -4);
+    EXPECT_EQ(LinkItems[2].pos, 0);
+    EXPECT_EQ(LinkItems[2].link, " ");
+}
+
+TEST_F(ConnectionTest, RowCallbacksTakeColumnsByPosition)
+{
+    const char* cat[] = {"5", nullptr, "name", nullptr};
+    EXPECT_EQ(CategoryRowCallback(nullptr, 4, const_cast<char**>(cat), nullptr), 0);
+    const char* link[] = {"6", "-2", "x", nullptr, "descr"};
+    EXPECT_EQ(LinkRowCallback(nullptr, 5, const_cast<char**>(link), nullptr), 0);
+    ASSERT_EQ(CatItems.size(), 1u);
+    EXPECT_EQ(CatItems[0].id, 5);
+    EXPECT_EQ(CatItems[0].pos, 0);
+    EXPECT_EQ(CatItems[0].name, "name");
+    EXPECT_EQ(CatItems[0].descr, "");
+    ASSERT_EQ(LinkItems.size(), 1u);
+    EXPECT_EQ(LinkItems[0].id, 6);
+    EXPECT_EQ(LinkItems[0].catId, -2);
+    EXPECT_EQ(LinkItems[0].pos, 0);
+    EXPECT_EQ(LinkItems[0].link, "");
+    EXPECT_EQ(LinkItems[0].descr, "descr");
+}
+
+TEST_F(ConnectionTest, GetDbVersionReadsTheStoredVersion)
+{
+    struct Case {
+        const char* setup;
+        int version;
+    } cases[] = {
+        {"", 1},  // no row: version 1
+        {"insert into DB_VER values(1,0)", 0},
+        {"insert into DB_VER values(1,NULL)", 0},
+        {"insert into DB_VER values(1,'abc')", 0},
+        {"insert into DB_VER values(1,2)", 2},
+        {"insert into DB_VER values(2,5)", 1},  // only the row with ID 1 counts
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.setup);
+        X("DROP TABLE IF EXISTS DB_VER");
+        Seed(c.setup);
+        CatItems.clear();
+        SQLiteClass s(db);
+        ASSERT_EQ(s.Open(), 0);
+        EXPECT_EQ(s.GetDbVersion(), 0);
+        EXPECT_EQ(s.dbVersion, c.version);
+        s.Close();
+    }
+}
+
+TEST_F(ConnectionTest, SetDbVersionInsertsOrReplacesRowOne)
+{
+    SQLiteClass s(db);
+    ASSERT_EQ(s.Open(), 0);
+    EXPECT_EQ(s.SetDbVersion(1), 0);
+    EXPECT_EQ(Q("select * from DB_VER"), (Rows{{"1", "1"}}));
+    X("update DB_VER set DB_VERSION=0");
+    EXPECT_EQ(s.SetDbVersion(1), 0);
+    EXPECT_EQ(Q("select * from DB_VER"), (Rows{{"1", "1"}}));
+    s.Close();
+}
