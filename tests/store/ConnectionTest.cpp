@@ -1,6 +1,11 @@
 // The connection: opening and creating the catalogue, statements, queries,
 // row callbacks and the schema version.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
 
 #include "Db_sqlite.h"
 #include "TestSupport.h"
@@ -183,4 +188,63 @@ TEST_F(ConnectionTest, SetDbVersionInsertsOrReplacesRowOne)
     EXPECT_EQ(s.SetDbVersion(1), 0);
     EXPECT_EQ(Q("select * from DB_VER"), (Rows{{"1", "1"}}));
     s.Close();
+}
+
+namespace {
+
+// An array of n column texts that ends where an inaccessible page begins, so
+// reading one entry past it faults at once.
+char** GuardedColumns(const std::vector<const char*>& columns)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    void* block = mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED)
+        return nullptr;
+    mprotect(static_cast<char*>(block) + page, page, PROT_NONE);
+    char** values = reinterpret_cast<char**>(static_cast<char*>(block) + page) - columns.size();
+    for (size_t i = 0; i < columns.size(); ++i)
+        values[i] = const_cast<char*>(columns[i]);
+    return values;
+}
+
+}  // namespace
+
+// A catalogue file whose tables have fewer columns than the store's (a foreign
+// or damaged file) must not make the callbacks read past the row SQLite gives
+// them; the missing columns read as NULL would.
+TEST(RowCallbacks, ReadOnlyTheColumnsTheyAreGiven)
+{
+    EXPECT_EXIT(
+        {
+            CatItems.clear();
+            LinkItems.clear();
+            char** link = GuardedColumns({"6", "2", "3"});
+            char** cat = GuardedColumns({"5", "1"});
+            if (!link || !cat)
+                std::_Exit(2);
+            LinkRowCallback(nullptr, 3, link, nullptr);
+            CategoryRowCallback(nullptr, 2, cat, nullptr);
+            const bool ok = LinkItems.size() == 1 && LinkItems[0].id == 6 && LinkItems[0].pos == 3 &&
+                            LinkItems[0].link.empty() && LinkItems[0].descr.empty() && CatItems.size() == 1 &&
+                            CatItems[0].pos == 1 && CatItems[0].name.empty();
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(ConnectionTest, ATableWithFewerColumnsReadsTheMissingOnesAsEmpty)
+{
+    X("CREATE TABLE LINKS(ID INTEGER PRIMARY KEY, CAT_ID, POS); insert into LINKS values(1,1,0);"
+      "CREATE TABLE CATEGS(ID INTEGER PRIMARY KEY, POS); insert into CATEGS values(4,2);");
+    EXPECT_EXIT(
+        {
+            SQLiteClass s(db);
+            if (s.Open() != 0 || s.GetLinks(1) != 0 || s.GetCategories() != 0)
+                std::_Exit(3);
+            s.Close();
+            const bool ok = LinkItems.size() == 1 && LinkItems[0].link.empty() && CatItems.size() == 1 &&
+                            CatItems[0].id == 4 && CatItems[0].name.empty();
+            std::_Exit(ok ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

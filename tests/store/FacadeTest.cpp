@@ -1,6 +1,7 @@
 // The store facade: one call per catalogue operation, each with its own
 // connection and a result code.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdio>
 #include <functional>
@@ -637,6 +638,39 @@ TEST_F(FacadeTest, ACallMadeWhileAMessageIsShownIsRefused)
         EXPECT_EQ(shown.size(), 1u);
         EXPECT_EQ(nested, (std::vector<int>{DbOpenFailed, DbOpenFailed}));
         EXPECT_EQ(Q("select count(*) from CATEGS where NAME='nested'"), (Rows{{"0"}}));
+        ExpectClosed();
+    }
+}
+
+// Another program holding the catalogue: SQLite's own text, no waiting, the
+// right code, nothing half done.
+TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
+{
+    Seed(kSeed);
+    const Rows before = Dump(db);
+    struct Case {
+        const char* lock;
+        std::function<int()> run;
+        int code;
+    } cases[] = {
+        {"BEGIN IMMEDIATE", [&] { return DbInsertLinks(dir, {L(-1, 1, 5, "new")}); }, DbWriteFailed},
+        {"BEGIN IMMEDIATE", [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca")}); }, DbWriteFailed},
+        {"BEGIN EXCLUSIVE", [&] {
+             Lines out;
+             return DbGetCategories(dir, out);
+         }, DbOpenFailed},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lock);
+        messages.clear();
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, c.lock, nullptr, nullptr, nullptr), SQLITE_OK);
+        EXPECT_EQ(c.run(), c.code);
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{"database is locked"});
+        EXPECT_EQ(Dump(db), before);
         ExpectClosed();
     }
 }
