@@ -52,24 +52,33 @@ std::string TextColumn(const char* value)
     return value ? value : "";
 }
 
+// Column i of a row, or NULL where the row is shorter (a table made by
+// something else may lack columns: they read as NULL).
+const char* Column(int columns, char** values, int i)
+{
+    return i < columns ? values[i] : nullptr;
+}
+
 }  // namespace
 
-int CategoryRowCallback(void*, int, char** values, char**)
+int CategoryRowCallback(void*, int columns, char** values, char**)
 {
+    const auto column = [&](int i) { return Column(columns, values, i); };
     try {
-        CatItems.emplace_back(IntColumn(values[0]), IntColumn(values[1]), TextColumn(values[2]),
-                              TextColumn(values[3]));
+        CatItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), TextColumn(column(2)),
+                              TextColumn(column(3)));
     } catch (...) {
         return 1;  // out of memory: no exception may cross SQLite's frames
     }
     return 0;
 }
 
-int LinkRowCallback(void*, int, char** values, char**)
+int LinkRowCallback(void*, int columns, char** values, char**)
 {
+    const auto column = [&](int i) { return Column(columns, values, i); };
     try {
-        LinkItems.emplace_back(IntColumn(values[0]), IntColumn(values[1]), IntColumn(values[2]),
-                               TextColumn(values[3]), TextColumn(values[4]));
+        LinkItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), IntColumn(column(2)),
+                               TextColumn(column(3)), TextColumn(column(4)));
     } catch (...) {
         return 1;
     }
