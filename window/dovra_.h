@@ -47,6 +47,13 @@ public:
     // the event loop is not entered and the close handler does not run.
     bool TerminateRequested() const { return terminateRequested_; }
 
+    // What start-up read for its own use from the settings file.
+    struct StartupChoices {
+        bool checkForUpdate = true;  // "Wersja"
+        int categoryToSelect = -1;   // "AktPoz"
+    };
+    const StartupChoices& StartupChoicesRead() const { return startupChoices_; }
+
     // ---- category and link lists
     int LoadCategories(int selectId);
     int LoadLinks(int catId, int selectId);
@@ -191,7 +198,7 @@ private:
     // Start-up steps (dovra_startup.cpp).
     bool TakeSingleInstance();
     void ResolveFolders();
-    int ReadSettings();  // answers the category to select
+    void ReadSettings();
     void SetOuterSize(int width, int height);
     void RealignControls();
     void ApplyFrameCorrection();
@@ -201,6 +208,7 @@ private:
     platform::MessageHooks hooks_;
     QStandardItemModel* headerModel_ = nullptr;
     bool terminateRequested_ = false;
+    StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
     QSize requestedOuterSize_;    // from the settings, until the frame is known
 };

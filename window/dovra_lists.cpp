@@ -1,4 +1,6 @@
 // The category list, the link list and the column header over the links.
+#include <algorithm>
+
 #include <QAction>
 #include <QEvent>
 #include <QHeaderView>
@@ -103,7 +105,8 @@ void TForm1::HeaderControl1SectionResize(int section)
 void TForm1::FormResize()
 {
     applyingPasek_ = true;
-    HeaderControl1->resizeSection(0, HeaderControl1->width() - Pasek);
+    // A stored width wider than the header leaves the link column empty.
+    HeaderControl1->resizeSection(0, std::max(0, HeaderControl1->width() - Pasek));
     applyingPasek_ = false;
     ListBox1->viewport()->update();
 }

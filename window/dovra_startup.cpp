@@ -64,13 +64,13 @@ void TForm1::FormCreate()
         return;
     }
     ResolveFolders();
-    const int categoryToSelect = ReadSettings();
+    ReadSettings();
     // The update check and the legacy conversion come here.
 
     TrayIcon1->show();
     platform::ProcessMessages();
 
-    if (LoadCategories(categoryToSelect) == DbOk)
+    if (LoadCategories(startupChoices_.categoryToSelect) == DbOk)
         ListBox2Click();
     DbCheckVersion(ArchiveFolder);
 }
@@ -104,7 +104,7 @@ void TForm1::ResolveFolders()
     ArchiveFolder = SettingsFolder;
 }
 
-int TForm1::ReadSettings()
+void TForm1::ReadSettings()
 {
     const platform::IniFile ini(SettingsFolder + kSettingsFile);
     RealignControls();
@@ -132,8 +132,8 @@ int TForm1::ReadSettings()
     Timer1->SetEnabled(ini.ReadBool(kOptions, "Monitorowanie", false));
     ToolButton20->setChecked(Timer1->Enabled());
     Timer1->SetInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval));
-    [[maybe_unused]] const bool checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
-    return ini.ReadInteger(kOptions, "AktPoz", -1);
+    startupChoices_.checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
+    startupChoices_.categoryToSelect = ini.ReadInteger(kOptions, "AktPoz", -1);
 }
 
 // The stored size is the outer frame's. Before the window is shown the frame

@@ -1,0 +1,182 @@
+#include "WindowFixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <QApplication>
+
+#include "Convert.h"
+#include "Cp1250.h"
+#include "Db_funcs.h"
+#include "Funcs.h"
+#include "HandlerGuard.h"
+#include "LineListBox.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Cp(const std::string& utf8)
+{
+    return platform::Utf8ToCp1250(utf8);
+}
+
+// The largest "<i>" among lines.
+int LastId(const Lines& lines)
+{
+    int id = 0;
+    for (const std::string& line : lines)
+        id = std::max(id, StrToInt(GetTagValue(line, "<i>")));
+    return id;
+}
+
+// The offscreen platform has no tray; Qt says so each time the tray icon is
+// shown. That one message is dropped, every other goes on to QtTest.
+QtMessageHandler previousHandler = nullptr;
+
+void DropTrayNoise(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (message.contains(QLatin1String("systemTrayWindowChanged")))
+        return;
+    if (previousHandler)
+        previousHandler(type, context, message);
+}
+
+}  // namespace
+
+WindowFixture::WindowFixture()
+{
+    if (!previousHandler)
+        previousHandler = qInstallMessageHandler(DropTrayNoise);
+    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    root_ = fs::canonical(dir_.path().toStdString()).string() + "/";
+    for (const char* sub : {"home", "data", "data/Quomira", "tmp", "run", "bin"})
+        fs::create_directories(root_ + sub);
+    SetEnv("HOME", root_ + "home");
+    SetEnv("XDG_DATA_HOME", root_ + "data");
+    SetEnv("TMPDIR", root_ + "tmp");
+    SetEnv("XDG_RUNTIME_DIR", root_ + "run");
+}
+
+WindowFixture::~WindowFixture()
+{
+    form_.reset();
+    for (auto it = savedEnv_.rbegin(); it != savedEnv_.rend(); ++it) {
+        if (it->second)
+            ::setenv(it->first.c_str(), it->second->c_str(), 1);
+        else
+            ::unsetenv(it->first.c_str());
+    }
+}
+
+void WindowFixture::SetEnv(const char* name, const std::string& value)
+{
+    const char* old = std::getenv(name);
+    savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    ::setenv(name, value.c_str(), 1);
+}
+
+void WindowFixture::WriteSettings(const std::string& text) const
+{
+    std::ofstream(SettingsPath(), std::ios::binary) << text;
+}
+
+std::string WindowFixture::ReadSettingsFile() const
+{
+    std::ifstream in(SettingsPath(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+int WindowFixture::AddCategory(const std::string& nameUtf8)
+{
+    Lines existing;
+    DbGetCategories(SettingsFolder(), existing);
+    const int pos = static_cast<int>(existing.size()) + 1;
+    if (DbAddCategories(SettingsFolder(), {CategoryLine(-1, pos, Cp(nameUtf8), "")}) != DbOk)
+        return -1;
+    Lines after;
+    DbGetCategories(SettingsFolder(), after);
+    return LastId(after);
+}
+
+int WindowFixture::AddLink(int catId, const std::string& linkUtf8, const std::string& descrUtf8)
+{
+    Lines existing;
+    DbGetLinks(SettingsFolder(), existing, catId);
+    const int pos = static_cast<int>(existing.size()) + 1;
+    if (DbInsertLinks(SettingsFolder(), {LinkLine(-1, catId, pos, Cp(linkUtf8), Cp(descrUtf8))}) != DbOk)
+        return -1;
+    Lines after;
+    DbGetLinks(SettingsFolder(), after, -1);
+    return LastId(after);
+}
+
+void WindowFixture::AddLinks(int catId, int count, const std::string& prefix)
+{
+    Lines lines;
+    lines.reserve(static_cast<size_t>(count));
+    for (int i = 1; i <= count; ++i)
+        lines.push_back(LinkLine(-1, catId, i, "http://" + prefix + std::to_string(i) + ".pl",
+                                 "Opis " + std::to_string(i)));
+    DbInsertLinks(SettingsFolder(), lines);
+}
+
+std::unique_ptr<TForm1> WindowFixture::CreateForm()
+{
+    return std::make_unique<TForm1>(boxes, ExePath());
+}
+
+TForm1& WindowFixture::Start()
+{
+    form_ = CreateForm();
+    platform::RunGuarded(boxes, [this] { form_->FormCreate(); });
+    return *form_;
+}
+
+QString WindowFixture::BoxesLeftOver()
+{
+    QStringList problems;
+    for (const platform::AskedBox& box : boxes.TakeUnscripted())
+        problems << QStringLiteral("unscripted question: ") + box.Describe();
+    for (const platform::AskedBox& box : boxes.TakeAsked())
+        problems << QStringLiteral("box not checked by the test: ") + box.Describe();
+    if (boxes.PendingAnswers() > 0)
+        problems << QStringLiteral("%1 scripted answer(s) not used").arg(boxes.PendingAnswers());
+    return problems.join(u'\n');
+}
+
+std::vector<std::string> ListLines(const LineListBox& box)
+{
+    std::vector<std::string> lines;
+    for (int i = 0; i < box.Count(); ++i)
+        lines.push_back(box.Item(i));
+    return lines;
+}
+
+std::vector<int> SelectedRows(const LineListBox& box)
+{
+    std::vector<int> rows;
+    for (int i = 0; i < box.Count(); ++i)
+        if (box.Selected(i))
+            rows.push_back(i);
+    return rows;
+}
+
+std::vector<int> RowIds(const LineListBox& box)
+{
+    std::vector<int> ids;
+    for (int i = 0; i < box.Count(); ++i)
+        ids.push_back(StrToInt(GetTagValue(box.Item(i), "<i>")));
+    return ids;
+}
+
+bool ShowAndWait(TForm1& form)
+{
+    form.show();
+    form.activateWindow();
+    return QTest::qWaitForWindowExposed(&form) && QTest::qWaitForWindowActive(&form);
+}

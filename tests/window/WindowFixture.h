@@ -1,0 +1,101 @@
+// A fresh world for one window test: a temporary folder that HOME,
+// XDG_DATA_HOME, TMPDIR and XDG_RUNTIME_DIR point into, a catalogue seeded
+// through the store facade, scripted boxes, and the main window created on a
+// stand-in executable path and started with FormCreate.
+//
+//   void MyTest::init()    { fx = std::make_unique<WindowFixture>(); }
+//   void MyTest::cleanup() { VERIFY_BOXES_DONE(*fx); fx.reset(); }
+//   void MyTest::addsLink()
+//   {
+//       const int news = fx->AddCategory("Wiadomości");
+//       fx->AddLink(news, "http://a.pl", "A");
+//       TForm1& form = fx->Start();
+//       ...
+//       fx->boxes.Script(platform::BoxAnswer::Text("http://b.pl"));
+//       ...
+//       const auto asked = fx->boxes.TakeAsked();   // assert texts and captions
+//   }
+//
+// Texts given to and read from the helpers are UTF-8 and converted to
+// Windows-1250 for the store.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QString>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "IniFile.h"
+#include "LineListBox.h"
+#include "ScriptedBoxes.h"
+#include "dovra_.h"
+
+class WindowFixture {
+public:
+    WindowFixture();
+    ~WindowFixture();
+    WindowFixture(const WindowFixture&) = delete;
+    WindowFixture& operator=(const WindowFixture&) = delete;
+
+    // Folders, each ending with "/".
+    std::string Root() const { return root_; }
+    std::string SettingsFolder() const { return root_ + "data/Quomira/"; }
+    std::string TempFolder() const { return root_ + "tmp/"; }
+    std::string ExeFolder() const { return root_ + "bin/"; }
+    // The stand-in executable: its folder and its file name matter.
+    std::string ExePath() const { return ExeFolder() + exeName_; }
+    void SetExeName(const std::string& name) { exeName_ = name; }
+
+    // The settings file in the settings folder.
+    std::string SettingsPath() const { return SettingsFolder() + "dovra.ini"; }
+    void WriteSettings(const std::string& text) const;
+    std::string ReadSettingsFile() const;  // "" when there is none
+    platform::IniFile Settings() const { return platform::IniFile(SettingsPath()); }
+
+    // The catalogue in the default archive folder (the settings folder).
+    int AddCategory(const std::string& nameUtf8);  // answers the new id
+    int AddLink(int catId, const std::string& linkUtf8, const std::string& descrUtf8 = "");
+    // count links "http://<prefix><n>.pl" in one store call.
+    void AddLinks(int catId, int count, const std::string& prefix);
+
+    // Creates the window and runs its start-up inside the handler guard.
+    TForm1& Start();
+    TForm1& Form() { return *form_; }
+    // A further window (a second start) on the same boxes.
+    std::unique_ptr<TForm1> CreateForm();
+    void DestroyForm() { form_.reset(); }
+
+    // "" when every box shown was taken with TakeAsked and every scripted
+    // answer was used; otherwise what was left.
+    QString BoxesLeftOver();
+
+    platform::ScriptedBoxes boxes;
+
+private:
+    void SetEnv(const char* name, const std::string& value);
+
+    QTemporaryDir dir_;
+    std::string root_;
+    std::string exeName_ = "quomira";
+    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+    std::unique_ptr<TForm1> form_;
+};
+
+// Fails the test when a box went unchecked or a question was unscripted.
+#define VERIFY_BOXES_DONE(fixture)                                       \
+    do {                                                                 \
+        const QString leftOver = (fixture).BoxesLeftOver();              \
+        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver));              \
+    } while (false)
+
+// Reading the window's lists in tests.
+std::vector<std::string> ListLines(const LineListBox& box);
+std::vector<int> SelectedRows(const LineListBox& box);
+// The "<i>" of each row.
+std::vector<int> RowIds(const LineListBox& box);
+// Makes the window visible and waits until it is exposed and active.
+bool ShowAndWait(TForm1& form);
