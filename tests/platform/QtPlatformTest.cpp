@@ -1,0 +1,299 @@
+// The Qt side of the platform layer: file filters, the real and the
+// scripted boxes, the handler guard, the timer, the image list, the store's
+// message hooks.
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+#include <stdexcept>
+
+#include "HandlerGuard.h"
+#include "ImageList.h"
+#include "MessageHooks.h"
+#include "Messages.h"
+#include "QtBoxes.h"
+#include "ScriptedBoxes.h"
+#include "Timer.h"
+
+using namespace platform;
+
+namespace {
+
+// Runs action on the modal dialog once it is shown.
+void OnModal(std::function<void(QWidget*)> action)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+void ClickButton(QWidget* dialog, const QString& text)
+{
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == text) {
+            button->click();
+            return;
+        }
+    QFAIL(qPrintable(QStringLiteral("no button '%1'").arg(text)));
+}
+
+QStringList ButtonTexts(QWidget* dialog)
+{
+    QStringList texts;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        texts << button->text();
+    texts.sort();
+    return texts;
+}
+
+}  // namespace
+
+class QtPlatformTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quomira")); }
+
+    void fileFilters_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("plain") << "A|*.txt|B|*.*" << "A (*.txt);;B (*)";
+        QTest::newRow("text export") << "Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"
+                                     << "Pliki tekstowe (*.txt);;Wszystkie pliki (*)";
+        QTest::newRow("html export") << "Pliki HTML (*.htm,*.html)|*.htm;*.html|Wszystkie pliki (*.*)|*.*"
+                                     << "Pliki HTML (*.htm *.html);;Wszystkie pliki (*)";
+        QTest::newRow("empty") << "" << "";
+    }
+
+    void fileFilters()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, qt);
+        QCOMPARE(QtFileFilter(filter), qt);
+    }
+
+    void messageBoxButtonsAndResults_data()
+    {
+        QTest::addColumn<unsigned>("flags");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QString>("click");
+        QTest::addColumn<int>("result");
+        QTest::newRow("yes/no: Tak") << 0x24u << QStringList{"Nie", "Tak"} << "Tak" << 6;
+        QTest::newRow("yes/no: Nie") << 0x24u << QStringList{"Nie", "Tak"} << "Nie" << 7;
+        QTest::newRow("yes/no/cancel: Anuluj") << 0x23u << QStringList{"Anuluj", "Nie", "Tak"} << "Anuluj" << 2;
+        QTest::newRow("ok") << 0x30u << QStringList{"OK"} << "OK" << 1;
+        QTest::newRow("ok/cancel: Anuluj") << 0x1u << QStringList{"Anuluj", "OK"} << "Anuluj" << 2;
+    }
+
+    void messageBoxButtonsAndResults()
+    {
+        QFETCH(unsigned, flags);
+        QFETCH(QStringList, buttons);
+        QFETCH(QString, click);
+        QFETCH(int, result);
+        QtBoxes boxes;
+        QStringList shown;
+        QString caption, text;
+        OnModal([&](QWidget* dialog) {
+            shown = ButtonTexts(dialog);
+            caption = dialog->windowTitle();
+            text = static_cast<QMessageBox*>(dialog)->text();
+            ClickButton(dialog, click);
+        });
+        QCOMPARE(boxes.MessageBox(nullptr, "Usunąć?", "Zapytanie", flags), result);
+        QCOMPARE(shown, buttons);
+        QCOMPARE(caption, QStringLiteral("Zapytanie"));
+        QCOMPARE(text, QStringLiteral("Usunąć?"));
+    }
+
+    void escapeOnAMessageBox()
+    {
+        QtBoxes boxes;
+        OnModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QCOMPARE(boxes.MessageBox(nullptr, "t", "c", MbYesNoCancel), int(IdCancel));
+    }
+
+    void errorBoxHasTheApplicationTitleAndAStopIcon()
+    {
+        QtBoxes boxes;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString caption;
+        OnModal([&](QWidget* dialog) {
+            icon = static_cast<QMessageBox*>(dialog)->icon();
+            caption = dialog->windowTitle();
+            ClickButton(dialog, "OK");
+        });
+        boxes.ShowException("Unable to write to /x");
+        QCOMPARE(icon, QMessageBox::Critical);
+        QCOMPARE(caption, QStringLiteral("Quomira"));
+    }
+
+    void inputBoxTakesAtMost255TypedCharacters()
+    {
+        QtBoxes boxes;
+        OnModal([](QWidget* dialog) {
+            QLineEdit* edit = dialog->findChild<QLineEdit*>();
+            edit->clear();
+            QTest::keyClicks(edit, QString(300, u'x'));
+            ClickButton(dialog, "OK");
+        });
+        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", ""), QString(255, u'x'));
+    }
+
+    void inputBoxNeverCutsALongerDefault()
+    {
+        QtBoxes boxes;
+        const QString longText(400, u'y');
+        OnModal([](QWidget* dialog) { ClickButton(dialog, "OK"); });
+        QCOMPARE(boxes.InputBox("c", "p", longText), longText);
+    }
+
+    void inputBoxGivesTheDefaultOnCancel()
+    {
+        QtBoxes boxes;
+        OnModal([](QWidget* dialog) {
+            QTest::keyClicks(dialog->findChild<QLineEdit*>(), "zmiana");
+            ClickButton(dialog, "Anuluj");
+        });
+        QCOMPARE(boxes.InputBox("c", "p", "stary"), QStringLiteral("stary"));
+    }
+
+    void scriptedBoxesAnswerInOrderAndRecord()
+    {
+        ScriptedBoxes boxes;
+        boxes.Script(BoxAnswer::Button(IdYes));
+        boxes.Script(BoxAnswer::Text("http://a.pl"));
+        boxes.Script(BoxAnswer::Cancel());
+        QCOMPARE(boxes.MessageBox(nullptr, "Usunąć?", "Zapytanie", 0x24), int(IdYes));
+        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", "d"), QStringLiteral("http://a.pl"));
+        QCOMPARE(boxes.InputBox("c", "p", "d"), QStringLiteral("d"));
+        QCOMPARE(boxes.MessageBox(nullptr, "Gotowe", "Informacja", 0x40), int(IdOk));  // no answer needed
+        boxes.ShowMessage("komunikat");
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(5));
+        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Usunąć?' / 'Zapytanie' flags 0x24"));
+        QCOMPARE(asked[1].caption, QStringLiteral("Treść linku"));
+        QCOMPARE(asked[1].value, QStringLiteral("d"));
+        QCOMPARE(asked[4].kind, BoxKind::ShowMessage);
+        QCOMPARE(asked[4].caption, QStringLiteral("Quomira"));
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(boxes.PendingAnswers(), size_t(0));
+    }
+
+    void scriptedBoxesReportAnUnscriptedQuestion()
+    {
+        ScriptedBoxes boxes;
+        QTest::ignoreMessage(QtWarningMsg, "Unscripted question: MessageBox 'Usunąć?' / 'Zapytanie' flags 0x24");
+        QCOMPARE(boxes.MessageBox(nullptr, "Usunąć?", "Zapytanie", 0x24), int(IdNo));
+        boxes.Script(BoxAnswer::Button(IdYes));  // the wrong kind for an input box
+        QTest::ignoreMessage(QtWarningMsg, "Unscripted question: InputBox 'p' / 'c' flags 0x0 value 'd'");
+        QCOMPARE(boxes.InputBox("c", "p", "d"), QStringLiteral("d"));
+        QCOMPARE(boxes.TakeUnscripted().size(), size_t(2));
+        QCOMPARE(boxes.PendingAnswers(), size_t(1));
+    }
+
+    void guardShowsTheExceptionAndLowersBusy()
+    {
+        ScriptedBoxes boxes;
+        bool busy = false;
+        RunGuarded(boxes, [&] {
+            BusyGuard guard(busy);
+            QVERIFY(busy);
+            throw std::runtime_error("Nie mo\xbfna");  // Windows-1250 bytes
+        });
+        QCOMPARE(busy, false);
+        RunGuarded(boxes, [] { throw 42; });
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].kind, BoxKind::ShowException);
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Quomira"));
+        QCOMPARE(asked[1].text, QString());
+    }
+
+    void busyGuardCanKeepTheFlagRaised()
+    {
+        bool busy = false;
+        {
+            BusyGuard guard(busy);
+            guard.KeepRaised();
+        }
+        QVERIFY(busy);
+    }
+
+    void timerRunsOnlyWhenEnabledWithAPositiveInterval()
+    {
+        Timer timer;
+        QSignalSpy ticks(&timer, &Timer::Tick);
+        timer.SetInterval(0);
+        timer.SetEnabled(true);
+        QVERIFY(timer.Enabled());
+        QVERIFY(!timer.Running());
+        QTest::qWait(30);
+        QCOMPARE(ticks.count(), 0);
+        timer.SetInterval(5);
+        QVERIFY(timer.Running());
+        QTRY_VERIFY(ticks.count() > 0);
+        timer.SetEnabled(false);
+        QVERIFY(!timer.Running());
+        timer.SetInterval(-1);
+        timer.SetEnabled(true);
+        QVERIFY(!timer.Running());
+    }
+
+    void imageListDrawsByIndex()
+    {
+        ImageList images;
+        QPixmap red(16, 16);
+        red.fill(Qt::red);
+        QPixmap big(32, 32);
+        big.fill(Qt::blue);
+        images.Add(red);
+        images.Add(big);
+        QCOMPARE(images.Count(), 2);
+        QCOMPARE(images.Image(1).size(), QSize(16, 16));
+        QImage canvas(40, 20, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        images.Draw(painter, 2, 1, 0);
+        images.Draw(painter, 20, 1, 7);  // no such image: nothing drawn
+        painter.end();
+        QCOMPARE(canvas.pixelColor(2, 1), QColor(Qt::red));
+        QCOMPARE(canvas.pixelColor(17, 16), QColor(Qt::red));
+        QCOMPARE(canvas.pixelColor(18, 1), QColor(Qt::white));
+        QCOMPARE(canvas.pixelColor(25, 5), QColor(Qt::white));
+        QVERIFY(images.Icon(5).isNull());
+    }
+
+    void messageHooksReachTheBoxesWhileInstalled()
+    {
+        ScriptedBoxes boxes;
+        {
+            MessageHooks hooks(boxes);
+            platform::ShowMessage("no such table: LINKS \xb3");
+            platform::ProcessMessages();
+        }
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(1));
+        QCOMPARE(asked[0].kind, BoxKind::ShowMessage);
+        QCOMPARE(asked[0].text, QStringLiteral("no such table: LINKS ł"));
+        platform::ShowMessage("after");  // the hook is gone: standard error
+        QVERIFY(boxes.TakeAsked().empty());
+    }
+};
+
+QTEST_MAIN(QtPlatformTest)
+#include "QtPlatformTest.moc"
