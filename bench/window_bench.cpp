@@ -1,0 +1,139 @@
+// Times the main window on a large catalogue: 100,000 links in 50
+// categories. Start-up until every link is shown (goal under 1.5 s), and
+// switching to a category of 2,000 links and back to all links (goal under
+// 0.2 s each). Run by hand: window_bench [rounds]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "Db_funcs.h"
+#include "Funcs.h"
+#include "LineListBox.h"
+#include "ScriptedBoxes.h"
+#include "dovra_.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kCategories = 50;
+constexpr int kLinksPerCategory = 2000;
+
+double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+// Lets the window paint what it has to.
+void Settle(QWidget& window)
+{
+    QCoreApplication::processEvents();
+    window.repaint();
+    QCoreApplication::processEvents();
+}
+
+void BuildCatalogue(const std::string& folder)
+{
+    Lines categories;
+    for (int c = 1; c <= kCategories; ++c)
+        categories.push_back(CategoryLine(-1, c, "Kategoria " + std::to_string(c), ""));
+    DbAddCategories(folder, categories);
+    Lines stored;
+    DbGetCategories(folder, stored);
+    Lines links;
+    links.reserve(kCategories * kLinksPerCategory);
+    for (const std::string& line : stored) {
+        const int catId = std::stoi(GetTagValue(line, "<i>"));
+        for (int i = 1; i <= kLinksPerCategory; ++i)
+            links.push_back(LinkLine(-1, catId, i,
+                                     "http://www.example" + std::to_string(catId) + ".pl/strona/" + std::to_string(i),
+                                     "Opis linku numer " + std::to_string(i)));
+    }
+    DbInsertLinks(folder, links);
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+
+    QTemporaryDir dir;
+    const std::string root = fs::canonical(dir.path().toStdString()).string() + "/";
+    for (const char* sub : {"data/Quomira", "tmp", "run", "bin"})
+        fs::create_directories(root + sub);
+    qputenv("HOME", QByteArray::fromStdString(root));
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root + "data"));
+    qputenv("TMPDIR", QByteArray::fromStdString(root + "tmp"));
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(root + "run"));
+
+    const Clock::time_point building = Clock::now();
+    BuildCatalogue(root + "data/Quomira/");
+    std::printf("catalogue of %d links in %d categories built in %.2f s\n", kCategories * kLinksPerCategory,
+                kCategories, Seconds(building));
+
+    std::vector<double> startups, toCategory, toAll;
+    for (int round = 0; round < rounds; ++round) {
+        platform::ScriptedBoxes boxes;
+        const Clock::time_point start = Clock::now();
+        TForm1 form(boxes, root + "bin/quomira");
+        form.FormCreate();
+        form.show();
+        if (!QTest::qWaitForWindowExposed(&form)) {
+            std::fputs("the window was not shown\n", stderr);
+            return 1;
+        }
+        Settle(form);
+        startups.push_back(Seconds(start));
+        if (form.ListBox1->Count() != kCategories * kLinksPerCategory) {
+            std::fprintf(stderr, "start-up shows %d links\n", form.ListBox1->Count());
+            return 1;
+        }
+
+        for (int i = 0; i < 3; ++i) {
+            Clock::time_point t = Clock::now();
+            form.ListBox2->SetItemIndex(1 + (round * 3 + i) % kCategories);
+            form.ListBox2Click();
+            Settle(form);
+            toCategory.push_back(Seconds(t));
+            if (form.ListBox1->Count() != kLinksPerCategory) {
+                std::fprintf(stderr, "a category shows %d links\n", form.ListBox1->Count());
+                return 1;
+            }
+            t = Clock::now();
+            form.ListBox2->SetItemIndex(form.ListBox2->Count() - 1);
+            form.ListBox2Click();
+            Settle(form);
+            toAll.push_back(Seconds(t));
+        }
+        form.hide();
+    }
+
+    auto report = [](const char* what, const std::vector<double>& values, double goal) {
+        std::printf("%-40s median %.3f s  best %.3f s  worst %.3f s  (goal < %.1f s)\n", what, Median(values),
+                    *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end()),
+                    goal);
+    };
+    report("start-up until all links are shown", startups, 1.5);
+    report("all links -> a category of 2,000", toCategory, 0.2);
+    report("a category of 2,000 -> all links", toAll, 0.2);
+    return 0;
+}
