@@ -62,6 +62,25 @@ int AppendToCategory(SQLiteClass& db, const Lines& linkLines, int catId)
     return DbOk;
 }
 
+using Write = int (SQLiteClass::*)();
+
+// Parses the lines into the buffer, then runs one write over it.
+int WriteLinkLines(const std::string& dir, const Lines& linkLines, Write write)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseLinkLines(linkLines);
+        return (db.*write)() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
+int WriteCategoryLines(const std::string& dir, const Lines& categoryLines, Write write)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        return (db.*write)() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
 }  // namespace
 
 int DbInit(const std::string& dir)
@@ -155,42 +174,27 @@ int DbAddLinks(const std::string& dir, const Lines& linkLines, int catId)
 
 int DbDeleteLinks(const std::string& dir, const Lines& linkLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseLinkLines(linkLines);
-        return db.DeleteLinks() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteLinkLines(dir, linkLines, &SQLiteClass::DeleteLinks);
 }
 
 int DbDeleteCategories(const std::string& dir, const Lines& categoryLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseCategoryLines(categoryLines);
-        return db.DeleteCategories() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteCategoryLines(dir, categoryLines, &SQLiteClass::DeleteCategories);
 }
 
 int DbInsertLinks(const std::string& dir, const Lines& linkLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseLinkLines(linkLines);
-        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteLinkLines(dir, linkLines, &SQLiteClass::InsertAll);
 }
 
 int DbUpdateLinks(const std::string& dir, const Lines& linkLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseLinkLines(linkLines);
-        return db.UpdateLinks() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteLinkLines(dir, linkLines, &SQLiteClass::UpdateLinks);
 }
 
 int DbUpdateCategories(const std::string& dir, const Lines& categoryLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseCategoryLines(categoryLines);
-        return db.UpdateCategories() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteCategoryLines(dir, categoryLines, &SQLiteClass::UpdateCategories);
 }
 
 int DbSaveCategoryOrder(const std::string& dir, const Lines& categoryLines)
@@ -204,18 +208,12 @@ int DbSaveCategoryOrder(const std::string& dir, const Lines& categoryLines)
 
 int DbSaveLinkOrder(const std::string& dir, const Lines& linkLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseLinkLines(linkLines);
-        return db.SaveLinkCategories() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteLinkLines(dir, linkLines, &SQLiteClass::SaveLinkCategories);
 }
 
 int DbAddCategories(const std::string& dir, const Lines& categoryLines)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        db.ParseCategoryLines(categoryLines);
-        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
-    });
+    return WriteCategoryLines(dir, categoryLines, &SQLiteClass::InsertAll);
 }
 
 int DbSortLinksByName(const std::string& dir, int catId)
