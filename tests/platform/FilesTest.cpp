@@ -8,6 +8,8 @@
 
 #include "Files.h"
 
+#include "../EnvGuard.h"
+
 namespace fs = std::filesystem;
 using namespace platform;
 
@@ -29,29 +31,6 @@ protected:
     std::string root;
 };
 
-class EnvGuard {
-public:
-    EnvGuard(const char* name, std::optional<std::string> value) : name_(name)
-    {
-        if (const char* old = getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvGuard()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 }  // namespace
 

@@ -12,6 +12,8 @@
 #include "Funcs.h"
 #include "TestSupport.h"
 
+#include "../EnvGuard.h"
+
 namespace fs = std::filesystem;
 using namespace storetest;
 
@@ -187,30 +189,6 @@ TEST(ReplaceAllTest, ReplacesOccurrencesBeyondSixteenBitPositions)
 
 namespace {
 
-// Sets or unsets an environment variable for its lifetime.
-class EnvGuard {
-public:
-    EnvGuard(const char* name, std::optional<std::string> value) : name_(name)
-    {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        if (value)
-            setenv(name, value->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    ~EnvGuard()
-    {
-        if (old_)
-            setenv(name_, old_->c_str(), 1);
-        else
-            unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 }  // namespace
 
