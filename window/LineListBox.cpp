@@ -1,5 +1,7 @@
 #include "LineListBox.h"
 
+#include <algorithm>
+
 #include <QAbstractItemDelegate>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -113,6 +115,51 @@ void LineListBox::SetSelected(int index, bool selected)
     QListWidgetItem* row = item(index);
     if (row && row->isSelected() != selected)
         row->setSelected(selected);
+}
+
+std::vector<std::string> LineListBox::Lines() const
+{
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(count()));
+    for (int i = 0; i < count(); ++i)
+        lines.push_back(Item(i));
+    return lines;
+}
+
+std::vector<int> LineListBox::SelectedRows() const
+{
+    std::vector<int> rows;
+    for (const QModelIndex& index : selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+int LineListBox::SelCount() const
+{
+    return static_cast<int>(selectionModel()->selectedRows().size());
+}
+
+void LineListBox::SetSelectedRows(const std::vector<int>& rows)
+{
+    QItemSelection selection;
+    for (std::size_t k = 0; k < rows.size();) {
+        // One range per run of consecutive rows.
+        std::size_t end = k + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
+            ++end;
+        selection.select(model()->index(rows[k], 0), model()->index(rows[end - 1], 0));
+        k = end;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void LineListBox::DeleteSelected()
+{
+    const std::vector<int> rows = SelectedRows();
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
+        delete takeItem(*row);
+    clearSelection();
 }
 
 void LineListBox::DrawRow(QPainter& painter, const QRect& rect, int index, bool selected) const

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include <QColor>
 #include <QListWidget>
@@ -49,6 +50,16 @@ public:
     void SetSelected(int index, bool selected) override;
 
     void Clear() { clear(); }
+    // Every row's line, in list order.
+    std::vector<std::string> Lines() const;
+    // The selected rows, ascending, and their number.
+    std::vector<int> SelectedRows() const;
+    int SelCount() const;
+    // Exactly these rows selected (ascending), in one change; the focused
+    // row stays where it is.
+    void SetSelectedRows(const std::vector<int>& rows);
+    // Removes every selected row; no row is selected afterwards.
+    void DeleteSelected();
     // Paints one row through the draw handler (the delegate's work).
     void DrawRow(QPainter& painter, const QRect& rect, int index, bool selected) const;
 

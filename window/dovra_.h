@@ -18,6 +18,7 @@
 #include "HandlerGuard.h"
 #include "ImageList.h"
 #include "MessageHooks.h"
+#include "Opener.h"
 #include "Process.h"
 #include "Timer.h"
 
@@ -30,6 +31,10 @@ class QStandardItemModel;
 class QSystemTrayIcon;
 class QToolBar;
 class LineListBox;
+
+namespace linkorder {
+struct LinkMove;
+}
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
@@ -64,6 +69,37 @@ public:
     void FormResize();
     void DisableLinkCommands();
     void EnableLinkCommands();
+
+    // ---- link commands (dovra_links.cpp)
+    void BuildLinkLine(std::string& text, int catId);
+    void Dodajnowylink1Click();
+    void Zmielink1Click();
+    void Zmieopis1Click();
+    void Usutenlink1Click();
+    void Kopiujlinkdoschowka1Click();
+    void Kpiujzaznaczoneopisydoschowka1Click();
+    void Otwrzlinkwdomylnympr1Click();
+    void ListBox1DblClick();
+    void ListBox1KeyDown(int key);
+
+    // ---- link order, duplicates and moving (dovra_linkorder.cpp)
+    void Sortujlinkiwkategorii1Click();
+    void Szukajpowtrek1Click();
+    void Przesuzaznaczonelinkiwgr1Click();
+    void Przesuzaznaczonelinkiwd1Click();
+    void GetSelectedLinks(std::vector<std::string>& lines) const;
+    void Przeniewybranelinkidoinnejkategorii1Click();
+
+    // ---- category commands (dovra_categories.cpp)
+    void BuildCategoryLine(std::string& name);
+    void Dodajnowkategori1Click();
+    void Zmienazw1Click();
+    void Kolejno1Click();
+    void Usutkategori1Click();
+
+    // Links are opened through this opener (the desktop's by default).
+    void SetOpener(std::unique_ptr<platform::Opener> opener);
+    platform::Opener& LinkOpener() { return *opener_; }
 
     // The id ("<i>") of the selected category row, -1 for AllCategories
     // (the last row), and -1 when no row is selected.
@@ -194,6 +230,13 @@ private:
     QAction* MenuItem(QMenu* menu, const QString& caption, int image, const QKeySequence& shortcut = {});
     QAction* ToolButton(const QString& hint, int image);
     void ConnectHandlers();
+    void ConnectCommands();
+    // Runs a link or category command when its menu item or button fires.
+    void OnTriggered(QAction* action, void (TForm1::*handler)());
+    // The "<i>" of a row of the category list.
+    int CategoryIdOfRow(int row) const;
+    // Moves the selected links one row up or down and stores the new positions.
+    void ApplyLinkMove(const linkorder::LinkMove& move);
 
     // Start-up steps (dovra_startup.cpp).
     bool TakeSingleInstance();
@@ -204,6 +247,7 @@ private:
     void ApplyFrameCorrection();
 
     std::string exePath_;
+    std::unique_ptr<platform::Opener> opener_;
     platform::SingleInstanceLock instanceLock_;
     platform::MessageHooks hooks_;
     QStandardItemModel* headerModel_ = nullptr;

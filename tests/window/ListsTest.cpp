@@ -315,10 +315,16 @@ private slots:
 
         form.ListBox2->SetItemIndex(1);
         form.ListBox2Click();
+        fx->boxes.Script(platform::BoxAnswer::Cancel());
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdNo));
         QTest::keyClick(form.ListBox1, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(form.ListBox1, Qt::Key_Delete);
         QCOMPARE(added.count(), 1);
         QCOMPARE(deleted.count(), 1);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(2));
+        QCOMPARE(asked[0].kind, platform::BoxKind::InputBox);
+        QCOMPARE(asked[1].kind, platform::BoxKind::MessageBox);
     }
 
     void ctrlOBelongsToTheFirstItem()

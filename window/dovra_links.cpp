@@ -1,0 +1,153 @@
+// The link commands: add, change, describe, delete, copy and open the links
+// of the shown category.
+#include <QAction>
+
+#include "Clipboard.h"
+#include "Convert.h"
+#include "Cp1250.h"
+#include "Files.h"
+#include "Db_funcs.h"
+#include "Funcs.h"
+#include "HandlerGuard.h"
+#include "LineListBox.h"
+#include "LinkOrder.h"
+#include "dovra_.h"
+
+namespace {
+
+const std::string kIdTag = "<i>";
+const std::string kLinkTag = "<l>";
+const std::string kDescrTag = "<d>";
+
+QString Ui(const std::string& cp1250)
+{
+    return QString::fromStdString(platform::Cp1250ToUtf8(cp1250));
+}
+
+std::string FromUi(const QString& text)
+{
+    return platform::Utf8ToCp1250(text.toStdString());
+}
+
+}  // namespace
+
+void TForm1::BuildLinkLine(std::string& text, int catId)
+{
+    text = LinkLine(-1, catId, MaxPosInListBox(*ListBox1) + 1, text, std::string());
+}
+
+void TForm1::Dodajnowylink1Click()
+{
+    platform::BusyGuard busy(Busy);
+    std::string text = FromUi(boxes.InputBox(QStringLiteral("Treść linku"), QStringLiteral("Proszę podać treść linku : "),
+                                             QString()));
+    if (text.empty())
+        return;
+    const int catId = SelectedCategoryId();
+    if (catId == -1) {
+        // Under "Wszystkie" the link goes to the uncategorised links, after
+        // the last of them: a link without a real category could be neither
+        // changed, moved, deleted nor exported.
+        BuildLinkLine(text, 0);
+        DbAddLinks(ArchiveFolder, {text}, 0);
+    } else {
+        BuildLinkLine(text, catId);
+        DbInsertLinks(ArchiveFolder, {text});
+    }
+    LoadLinks(catId, 0);
+}
+
+void TForm1::Zmielink1Click()
+{
+    platform::BusyGuard busy(Busy);
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;
+    const std::string line = ListBox1->Item(row);
+    QString text = Ui(GetTagValue(line, kLinkTag));
+    if (!boxes.InputQuery(QStringLiteral("Zmiana linku"), QStringLiteral("Podaj nową treść linku : "), text))
+        return;
+    const int catId = SelectedCategoryId();
+    const std::string changed = SetTagValue(line, FromUi(text), kLinkTag);
+    const int linkId = StrToInt(GetTagValue(changed, kIdTag));
+    DbUpdateLinks(ArchiveFolder, {changed});
+    LoadLinks(catId, linkId);
+}
+
+void TForm1::Zmieopis1Click()
+{
+    platform::BusyGuard busy(Busy);
+    QString text;
+    if (!boxes.InputQuery(QStringLiteral("Zmiana opisu"), QStringLiteral("Podaj nowy opis : "), text))
+        return;
+    const int row = ListBox1->ItemIndex();
+    if (row < 0)
+        return;  // an empty list: nothing to describe
+    const int catId = SelectedCategoryId();
+    const int linkId = StrToInt(GetTagValue(ListBox1->Item(row), kIdTag));
+    DbUpdateLinks(ArchiveFolder, linkorder::WithDescription(ListBox1->Lines(), ListBox1->SelectedRows(), FromUi(text)));
+    LoadLinks(catId, linkId);
+}
+
+void TForm1::Usutenlink1Click()
+{
+    platform::BusyGuard busy(Busy);
+    const std::vector<int> rows = ListBox1->SelectedRows();
+    if (rows.empty())
+        return;
+    Lines lines;
+    QString question = QStringLiteral("Czy napewno usunąć link(i) :");
+    for (int row : rows) {
+        lines.push_back(ListBox1->Item(row));
+        question += QLatin1Char('\n') + Ui(GetTagValue(lines.back(), kLinkTag));
+    }
+    const int answer = boxes.MessageBox(this, question, QStringLiteral("Zapytanie"),
+                                        platform::MbYesNo | platform::MbIconExclamation);
+    if (answer != platform::IdYes)
+        return;
+    ListBox1->DeleteSelected();
+    DbDeleteLinks(ArchiveFolder, lines);
+}
+
+void TForm1::Kopiujlinkdoschowka1Click()
+{
+    const std::vector<int> rows = ListBox1->SelectedRows();
+    if (rows.empty())
+        return;
+    const std::string text = linkorder::JoinLinkTexts(ListBox1->Lines(), rows);
+    // The clipboard monitor takes the program's own copy as already imported.
+    LastImport = platform::SplitLines(text);
+    platform::SetClipboardText(text);
+}
+
+void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
+{
+    const std::vector<int> rows = ListBox1->SelectedRows();
+    if (rows.empty())
+        return;
+    platform::SetClipboardText(linkorder::JoinDescriptions(ListBox1->Lines(), rows));
+}
+
+void TForm1::Otwrzlinkwdomylnympr1Click()
+{
+    platform::BusyGuard busy(Busy);
+    for (int row : ListBox1->SelectedRows())
+        opener_->Open(GetTagValue(ListBox1->Item(row), kLinkTag));
+}
+
+void TForm1::ListBox1DblClick()
+{
+    if (Otwrzlinkwdomylnympr1->isEnabled())
+        Otwrzlinkwdomylnympr1Click();
+}
+
+void TForm1::ListBox1KeyDown(int key)
+{
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && Otwrzlinkwdomylnympr1->isEnabled())
+        Otwrzlinkwdomylnympr1Click();
+}
+
+void TForm1::SetOpener(std::unique_ptr<platform::Opener> opener)
+{
+    opener_ = std::move(opener);
+}
