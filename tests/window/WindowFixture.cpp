@@ -1,5 +1,7 @@
 #include "WindowFixture.h"
 
+#include <sqlite3.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -179,4 +181,33 @@ bool ShowAndWait(TForm1& form)
     form.show();
     form.activateWindow();
     return QTest::qWaitForWindowExposed(&form) && QTest::qWaitForWindowActive(&form);
+}
+
+WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
+{
+    Rows rows;
+    sqlite3* db = nullptr;
+    const std::string path = SettingsFolder() + "dovra.db";
+    if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        sqlite3_close(db);
+        QTest::qFail(qPrintable(QStringLiteral("cannot open ") + QString::fromStdString(path)), __FILE__, __LINE__);
+        return rows;
+    }
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(statement) == SQLITE_ROW) {
+            std::vector<std::string> row;
+            for (int c = 0; c < sqlite3_column_count(statement); ++c) {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, c));
+                row.emplace_back(text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(statement, c)))
+                                      : std::string());
+            }
+            rows.push_back(std::move(row));
+        }
+    } else {
+        QTest::qFail(sqlite3_errmsg(db), __FILE__, __LINE__);
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return rows;
 }

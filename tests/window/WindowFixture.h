@@ -62,6 +62,11 @@ public:
     // count links "http://<prefix><n>.pl" in one store call.
     void AddLinks(int catId, int count, const std::string& prefix);
 
+    // The rows an SQL query answers on the catalogue file, each column as its
+    // text bytes ("" for NULL). Fails the test's QVERIFY when the query fails.
+    using Rows = std::vector<std::vector<std::string>>;
+    Rows Query(const std::string& sql) const;
+
     // Creates the window and runs its start-up inside the handler guard.
     TForm1& Start();
     TForm1& Form() { return *form_; }
