@@ -6,20 +6,18 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <vector>
 
 #include <QApplication>
-#include <QTemporaryDir>
 #include <QTest>
 
+#include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "LineListBox.h"
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -70,23 +68,13 @@ double Median(std::vector<double> values)
 
 int main(int argc, char* argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    BenchWorld world;
     QApplication application(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
-    QTemporaryDir dir;
-    const std::string root = fs::canonical(dir.path().toStdString()).string() + "/";
-    for (const char* sub : {"data/Quomira", "tmp", "run", "bin"})
-        fs::create_directories(root + sub);
-    qputenv("HOME", QByteArray::fromStdString(root));
-    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root + "data"));
-    qputenv("TMPDIR", QByteArray::fromStdString(root + "tmp"));
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(root + "run"));
-
     const Clock::time_point building = Clock::now();
-    BuildCatalogue(root + "data/Quomira/");
+    BuildCatalogue(world.ArchiveFolder());
     std::printf("catalogue of %d links in %d categories built in %.2f s\n", kCategories * kLinksPerCategory,
                 kCategories, Seconds(building));
 
@@ -94,7 +82,7 @@ int main(int argc, char* argv[])
     for (int round = 0; round < rounds; ++round) {
         platform::ScriptedBoxes boxes;
         const Clock::time_point start = Clock::now();
-        TForm1 form(boxes, root + "bin/quomira");
+        TForm1 form(boxes, world.ExePath());
         form.FormCreate();
         form.show();
         if (!QTest::qWaitForWindowExposed(&form)) {
