@@ -57,17 +57,6 @@ int Count(const WindowFixture& fx, const std::string& sqlFromWhere)
     return StrToInt(fx.Query("SELECT COUNT(*) FROM " + sqlFromWhere)[0][0]);
 }
 
-// Chooses a category row as the user would; row -1 leaves none chosen.
-void ChooseCategory(TForm1& form, int row)
-{
-    form.ListBox2->clearSelection();
-    form.ListBox2->SetItemIndex(row);
-    if (row >= 0) {
-        form.ListBox2->SetSelected(row, true);
-        form.ListBox2Click();
-    }
-}
-
 // Names that escaping or unescaping twice would spoil.
 const char* const kTagName = "<n>x</n> & <d>";
 const char* const kNewsName = "Wiadomości <b>&amp;</b>";

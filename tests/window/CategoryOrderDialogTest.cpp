@@ -140,8 +140,6 @@ void SelectRows(TForm4& dialog, const QList<int>& rows, int focusRow)
 class CategoryOrderDialogTest : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> fx;
-    bool dialogOpened_ = false;
-    bool dialogLeftOpen_ = false;
 
     // Categories listed in the given order; the ids fall along the list, so
     // an order by id is the list reversed.
@@ -162,24 +160,9 @@ class CategoryOrderDialogTest : public QObject {
     // act leaves open is closed and reported.
     void RunOrder(TForm1& form, const std::function<void(TForm4&)>& act)
     {
-        dialogOpened_ = false;
-        dialogLeftOpen_ = false;
-        QTimer::singleShot(0, this, [this, act] {
-            auto* dialog = qobject_cast<TForm4*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialogOpened_ = true;
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            act(*dialog);
-            if (dialog->isVisible()) {
-                dialogLeftOpen_ = true;
-                dialog->reject();
-            }
-        });
-        form.Kolejno1->trigger();
-        QCoreApplication::processEvents();  // the timer fires here when no dialog opened
-        QVERIFY2(dialogOpened_, "no order dialog opened");
-        QVERIFY2(!dialogLeftOpen_, "the order dialog stayed open");
+        const ModalRun run = RunModal<TForm4>([&form] { form.Kolejno1->trigger(); }, act);
+        QVERIFY2(run.opened, "no order dialog opened");
+        QVERIFY2(!run.leftOpen, "the order dialog stayed open");
     }
 
     static void Choose(TForm1& form, int row)

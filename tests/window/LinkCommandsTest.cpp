@@ -49,21 +49,8 @@ class LinkCommandsTest : public QObject {
         auto opener = std::make_unique<platform::RecordingOpener>();
         opened = opener.get();
         form.SetOpener(std::move(opener));
-        Choose(form, categoryRow);
+        ChooseCategory(form, categoryRow);
         return form;
-    }
-
-    static void Choose(TForm1& form, int categoryRow)
-    {
-        form.ListBox2->SetItemIndex(categoryRow);
-        form.ListBox2->SetSelected(categoryRow, true);
-        form.ListBox2Click();
-    }
-
-    static void SelectLinks(TForm1& form, const std::vector<int>& rows, int focus)
-    {
-        form.ListBox1->SetItemIndex(focus);
-        form.ListBox1->SetSelectedRows(rows);
     }
 
 private slots:
@@ -168,7 +155,7 @@ private slots:
         QCOMPARE(fx->Query("SELECT CAT_ID, POS FROM LINKS WHERE LINK = 'http://z-zasobnika.pl'"),
                  (WindowFixture::Rows{{"0", "6"}}));
         QCOMPARE(form.ListBox1->Count(), 6);  // still all links shown
-        Choose(form, 0);
+        ChooseCategory(form, 0);
         QCOMPARE(GetTagValue(form.ListBox1->Item(form.ListBox1->Count() - 1), "<l>"),
                  std::string("http://z-zasobnika.pl"));
     }
@@ -187,7 +174,7 @@ private slots:
     void changesTheFocusedLinkEvenUnselected()
     {
         TForm1& form = StartOn(1);
-        SelectLinks(form, {0}, 2);
+        SelectLinkRows(form, {0}, 2);
         fx->boxes.Script(BoxAnswer::Text("http://nowy.pl/?a&b</l>"));
         form.Zmielink1Click();
 
@@ -209,7 +196,7 @@ private slots:
     void changeStoresAnEmptyTextAndCancelKeepsIt()
     {
         TForm1& form = StartOn(1);
-        SelectLinks(form, {1}, 1);
+        SelectLinkRows(form, {1}, 1);
         fx->boxes.Script(BoxAnswer::Cancel());
         form.Zmielink1Click();
         QCOMPARE(StoredLink(*fx, newsLinks[1])[2], std::string("www.n2.pl"));
@@ -240,7 +227,7 @@ private slots:
     {
         const int fourth = fx->AddLink(news, "http://n4.pl", "Czwarty");
         TForm1& form = StartOn(1);
-        SelectLinks(form, {0, 1, 3}, 1);
+        SelectLinkRows(form, {0, 1, 3}, 1);
         fx->boxes.Script(BoxAnswer::Text("wspólny & <d>opis</d>"));
         form.Zmieopis1->trigger();
 
@@ -264,7 +251,7 @@ private slots:
     void cancelledDescriptionChangesNothing()
     {
         TForm1& form = StartOn(1);
-        SelectLinks(form, {0, 1}, 0);
+        SelectLinkRows(form, {0, 1}, 0);
         fx->boxes.Script(BoxAnswer::Cancel());
         form.Zmieopis1Click();
         fx->boxes.TakeAsked();
@@ -277,7 +264,7 @@ private slots:
     void deleteAsksWithEachLinkOnItsOwnLine()
     {
         TForm1& form = StartOn(1);
-        SelectLinks(form, {0, 2}, 0);
+        SelectLinkRows(form, {0, 2}, 0);
         fx->boxes.Script(BoxAnswer::Button(platform::IdNo));
         form.Usutenlink1Click();
         auto asked = fx->boxes.TakeAsked();
@@ -314,13 +301,13 @@ private slots:
     void copiesLinksAndRemembersThemAsImported()
     {
         TForm1& form = StartOn(1);
-        SelectLinks(form, {0, 1, 2}, 0);
+        SelectLinkRows(form, {0, 1, 2}, 0);
         form.Kopiujlinkdoschowka1->trigger();
         const std::string third = Cp("ed2k://|file|łódź.avi|1|AB|/");
         QCOMPARE(platform::ClipboardText(), "http://n1.pl\nwww.n2.pl\n" + third);
         QCOMPARE(form.LastImport, (std::vector<std::string>{"http://n1.pl", "www.n2.pl", third}));
 
-        SelectLinks(form, {1}, 1);
+        SelectLinkRows(form, {1}, 1);
         form.Kopiujlinkdoschowka1Click();
         QCOMPARE(platform::ClipboardText(), std::string("www.n2.pl"));
         QCOMPARE(form.LastImport, std::vector<std::string>{"www.n2.pl"});
@@ -333,12 +320,12 @@ private slots:
         fx->AddLink(empty, "b", "");
         TForm1& form = StartOn(2);
         form.LastImport = {"wcześniej"};
-        SelectLinks(form, {0, 1}, 0);
+        SelectLinkRows(form, {0, 1}, 0);
         form.Kpiujzaznaczoneopisydoschowka1->trigger();
         QCOMPARE(platform::ClipboardText(), std::string("\n\n"));
 
-        Choose(form, 1);
-        SelectLinks(form, {0, 2}, 0);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 2}, 0);
         form.Kpiujzaznaczoneopisydoschowka1Click();
         QCOMPARE(platform::ClipboardText(), std::string("Pierwszy\nTrzeci\n"));
         QCOMPARE(form.LastImport, std::vector<std::string>{"wcześniej"});
@@ -363,7 +350,7 @@ private slots:
         TForm1& form = StartOn(1);
         QVERIFY(ShowAndWait(form));
         form.ListBox1->setFocus();
-        SelectLinks(form, {0, 1, 2}, 2);
+        SelectLinkRows(form, {0, 1, 2}, 2);
         QTest::keyClick(form.ListBox1, Qt::Key_Return);
         QCOMPARE(opened->Opened(), (QStringList{QStringLiteral("http://n1.pl"), QStringLiteral("http://www.n2.pl"),
                                                 QString::fromUtf8("ed2k://|file|łódź.avi|1|AB|/")}));
@@ -393,7 +380,7 @@ private slots:
     void openAndCopyStayUnderAllCategories()
     {
         TForm1& form = StartOn(3);
-        SelectLinks(form, {0}, 0);
+        SelectLinkRows(form, {0}, 0);
         form.ToolButton5->trigger();
         form.ToolButton6->trigger();
         QCOMPARE(opened->Opened().size(), 1);

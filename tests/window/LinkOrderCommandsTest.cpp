@@ -147,48 +147,19 @@ class LinkOrderCommandsTest : public QObject {
         return Table(fx->Query("select ID, POS from LINKS where CAT_ID=" + Str(catId) + " order by ID"));
     }
 
-    static void ShowCategory(TForm1& form, int row)
-    {
-        form.ListBox2->SetItemIndex(row);
-        form.ListBox2->SetSelected(row, true);
-        form.ListBox2Click();
-    }
-
-    static void SelectLinks(TForm1& form, const std::vector<int>& rows, int focus)
-    {
-        form.ListBox1->SetItemIndex(focus);
-        form.ListBox1->SetSelectedRows(rows);
-    }
-
     // ---- the move dialog
 
     bool dialogOpened_ = false;
-    bool dialogLeftOpen_ = false;
 
     // Runs the move command; act gets the dialog once it is shown. A dialog
     // that act leaves open is closed and reported.
     void RunMove(TForm1& form, const std::function<void(TForm7&)>& act, const std::function<void()>& command = {})
     {
-        dialogOpened_ = false;
-        dialogLeftOpen_ = false;
-        QTimer::singleShot(0, this, [this, act] {
-            auto* dialog = qobject_cast<TForm7*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialogOpened_ = true;
-            QVERIFY(QTest::qWaitForWindowExposed(dialog));
-            act(*dialog);
-            if (dialog->isVisible()) {
-                dialogLeftOpen_ = true;
-                dialog->reject();
-            }
-        });
-        if (command)
-            command();
-        else
-            form.Przeniewybranelinkidoinnejkategorii1Click();
-        QCoreApplication::processEvents();  // the timer fires here when no dialog opened
-        QVERIFY2(!dialogLeftOpen_, "the move dialog stayed open");
+        const ModalRun run = RunModal<TForm7>(
+            command ? command : std::function<void()>([&form] { form.Przeniewybranelinkidoinnejkategorii1Click(); }),
+            act);
+        dialogOpened_ = run.opened;
+        QVERIFY2(!run.leftOpen, "the move dialog stayed open");
     }
 
     // Chooses a combo row and presses "Przenieś".
@@ -277,10 +248,10 @@ private slots:
         const int other = uncategorised ? home : 0;
         const std::vector<int>& ids = uncategorised ? looseIds : homeIds;
         TForm1& form = fx->Start();
-        ShowCategory(form, uncategorised ? 0 : 1);
+        ChooseCategory(form, uncategorised ? 0 : 1);
         QCOMPARE(RowTexts(*form.ListBox1), texts);
         const QStringList otherBefore = PositionsIn(other);
-        SelectLinks(form, {0, 2}, 1);  // the focus on "Delta", which is not selected
+        SelectLinkRows(form, {0, 2}, 1);  // the focus on "Delta", which is not selected
 
         form.Sortujlinkiwkategorii1Click();
 
@@ -313,14 +284,14 @@ private slots:
         fx->AddLink(0, "z");
         TForm1& form = fx->Start();
         if (situation == "all") {
-            ShowCategory(form, form.ListBox2->Count() - 1);
-            SelectLinks(form, {0, 3}, 2);
+            ChooseCategory(form, form.ListBox2->Count() - 1);
+            SelectLinkRows(form, {0, 3}, 2);
         } else if (situation == "empty") {
-            ShowCategory(form, 2);
+            ChooseCategory(form, 2);
             QCOMPARE(form.ListBox1->Count(), 0);
         } else {
-            ShowCategory(form, 1);
-            SelectLinks(form, {2}, 1);
+            ChooseCategory(form, 1);
+            SelectLinkRows(form, {2}, 1);
             form.ListBox2->SetItemIndex(-1);
         }
         const ListState before(*form.ListBox1);
@@ -355,9 +326,9 @@ private slots:
             ids.push_back(fx->AddLink(home, text, descr));
         const int elsewhere = fx->AddLink(games, "a", "a gdzie indziej");
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
+        ChooseCategory(form, 1);
         QCOMPARE(RowIds(*form.ListBox1), ids);
-        SelectLinks(form, {2, 4}, 4);
+        SelectLinkRows(form, {2, 4}, 4);
         const ListState before(*form.ListBox1);
         const QStringList stored = AllLinks();
 
@@ -391,8 +362,8 @@ private slots:
         for (const char* text : {"a", "A", "a ", " a", "b"})
             fx->AddLink(home, text, "ten sam opis");
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
-        SelectLinks(form, {1, 3}, 3);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1, 3}, 3);
         const ListState before(*form.ListBox1);
         const QStringList stored = AllLinks();
 
@@ -448,9 +419,9 @@ private slots:
         SeedForUpDown();
         const int other = fx->AddLink(0, "http://inna.pl");
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
+        ChooseCategory(form, 1);
         QCOMPARE(RowIds(*form.ListBox1), ids_);
-        SelectLinks(form, ToVector(selected), focus);
+        SelectLinkRows(form, ToVector(selected), focus);
         form.Busy = true;  // neither direction touches it
 
         if (up)
@@ -497,8 +468,8 @@ private slots:
         const int home = fx->AddCategory("Dom");
         fx->AddLink(home, "http://jedyny.pl");
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
-        SelectLinks(form, {0}, 0);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0}, 0);
         const ListState before(*form.ListBox1);
         const QStringList stored = AllLinks();
 
@@ -538,8 +509,8 @@ private slots:
             ids.push_back(fx->AddLink(home, text));
         TForm1& form = fx->Start();
         QVERIFY(ShowAndWait(form));
-        ShowCategory(form, 1);
-        SelectLinks(form, {1}, 1);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1}, 1);
         form.ListBox1->setFocus();
 
         if (command == "Ctrl+Q")
@@ -595,11 +566,11 @@ private slots:
         TForm1& form = fx->Start();
         if (byShortcut)
             QVERIFY(ShowAndWait(form));
-        ShowCategory(form, sourceRow);
+        ChooseCategory(form, sourceRow);
         if (sourceRow == 1)
             QCOMPARE(RowIds(*form.ListBox1), domIds);
         const std::vector<int> shownIds = RowIds(*form.ListBox1);
-        SelectLinks(form, ToVector(selected), selected.front());
+        SelectLinkRows(form, ToVector(selected), selected.front());
         const int targetId = IdOf(form.ListBox2->Item(comboRow));
         const Rows before = fx->Query("select ID, CAT_ID, POS, LINK, DESCR from LINKS order by ID");
 
@@ -658,8 +629,8 @@ private slots:
         QFETCH(QString, how);
         SeedForMoves();
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
-        SelectLinks(form, {1, 2}, 2);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1, 2}, 2);
         const ListState before(*form.ListBox1);
         const QStringList stored = AllLinks();
 
@@ -706,14 +677,14 @@ private slots:
         TForm1& form = fx->Start();
         if (situation == "no categories") {
             QCOMPARE(form.ListBox2->Count(), 2);
-            ShowCategory(form, 0);
-            SelectLinks(form, {0, 1}, 0);
+            ChooseCategory(form, 0);
+            SelectLinkRows(form, {0, 1}, 0);
         } else if (situation == "no links") {
-            ShowCategory(form, 1);
-            SelectLinks(form, {}, 1);
+            ChooseCategory(form, 1);
+            SelectLinkRows(form, {}, 1);
         } else {
-            ShowCategory(form, 1);
-            SelectLinks(form, {1}, 1);
+            ChooseCategory(form, 1);
+            SelectLinkRows(form, {1}, 1);
             form.ListBox2->SetItemIndex(-1);
         }
         const ListState before(*form.ListBox1);
@@ -746,8 +717,8 @@ private slots:
         if (fault == "trigger")
             EXEC_SQL(other, "CREATE TRIGGER refuse BEFORE UPDATE ON LINKS BEGIN SELECT RAISE(ABORT,'nie'); END;");
         TForm1& form = fx->Start();
-        ShowCategory(form, 1);
-        SelectLinks(form, {0, 2}, 2);
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 2}, 2);
         const ListState before(*form.ListBox1);
         const QStringList stored = AllLinks();
 

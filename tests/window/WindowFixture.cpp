@@ -211,3 +211,19 @@ WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
     sqlite3_close(db);
     return rows;
 }
+
+void ChooseCategory(TForm1& form, int row)
+{
+    form.ListBox2->clearSelection();
+    form.ListBox2->SetItemIndex(row);
+    if (row >= 0) {
+        form.ListBox2->SetSelected(row, true);
+        form.ListBox2Click();
+    }
+}
+
+void SelectLinkRows(TForm1& form, const std::vector<int>& rows, int focus)
+{
+    form.ListBox1->SetItemIndex(focus);
+    form.ListBox1->SetSelectedRows(rows);
+}

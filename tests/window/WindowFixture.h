@@ -20,12 +20,15 @@
 // Windows-1250 for the store.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QString>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -104,3 +107,38 @@ std::vector<int> SelectedRows(const LineListBox& box);
 std::vector<int> RowIds(const LineListBox& box);
 // Makes the window visible and waits until it is exposed and active.
 bool ShowAndWait(TForm1& form);
+
+// Chooses a category row as the user would (ListBox2Click runs); row -1
+// leaves no row chosen and runs nothing.
+void ChooseCategory(TForm1& form, int row);
+// Makes focus the focused link row and exactly rows the selected ones.
+void SelectLinkRows(TForm1& form, const std::vector<int>& rows, int focus);
+
+// How a modal dialog opened by a command went.
+struct ModalRun {
+    bool opened = false;    // a dialog of the type asked for was shown
+    bool leftOpen = false;  // act left it open; it was rejected
+};
+
+// Runs command; once a dialog of type Dialog is the active modal window, act
+// gets it. A dialog that act leaves open is rejected, so no test hangs.
+template <class Dialog>
+ModalRun RunModal(const std::function<void()>& command, const std::function<void(Dialog&)>& act)
+{
+    ModalRun run;
+    QTimer::singleShot(0, qApp, [&run, act] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        run.opened = true;
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        act(*dialog);
+        if (dialog->isVisible()) {
+            run.leftOpen = true;
+            dialog->reject();
+        }
+    });
+    command();
+    QCoreApplication::processEvents();  // the timer fires here when no dialog opened
+    return run;
+}
