@@ -175,8 +175,27 @@ void LineListBox::mousePressEvent(QMouseEvent* event)
         return;
     }
     QListWidget::mousePressEvent(event);
-    if (event->button() == Qt::LeftButton && indexAt(event->position().toPoint()).isValid())
+    if (event->button() != Qt::LeftButton)
+        return;
+    rowAfterPress_ = currentRow();
+    if (indexAt(event->position().toPoint()).isValid())
         emit UserClicked();
+}
+
+void LineListBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QListWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && currentRow() != rowAfterPress_) {
+        rowAfterPress_ = currentRow();
+        emit UserClicked();
+    }
+}
+
+void LineListBox::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QListWidget::mouseDoubleClickEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit DblClick();
 }
 
 void LineListBox::keyPressEvent(QKeyEvent* event)

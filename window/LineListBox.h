@@ -66,15 +66,21 @@ public:
 signals:
     // The user chose a row with the mouse or moved with the keyboard.
     void UserClicked();
+    // A double click anywhere in the list, on a row or below the last one.
+    void DblClick();
     // A key pressed while the list has the focus, before the list handles it.
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // A drag that ends on another row chose that row: it counts as a click.
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     DrawItemHandler drawItem_;
     int itemHeight_ = 18;
     QColor color_ = Qt::white;
+    int rowAfterPress_ = -1;  // the current row once the left button went down
 };

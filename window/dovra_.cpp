@@ -54,7 +54,7 @@ void TForm1::ConnectHandlers()
             [this](const QPoint& pos) { PopupMenu1->popup(ListBox1->viewport()->mapToGlobal(pos)); });
     connect(ListBox2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu3->popup(ListBox2->viewport()->mapToGlobal(pos)); });
-    connect(ListBox1, &QListWidget::itemDoubleClicked, this, Guarded([this] { ListBox1DblClick(); }));
+    connect(ListBox1, &LineListBox::DblClick, this, Guarded([this] { ListBox1DblClick(); }));
     connect(ListBox1, &LineListBox::KeyDown, this,
             [this](int key) { platform::RunGuarded(boxes, [&] { ListBox1KeyDown(key); }); });
     ConnectCommands();

@@ -375,6 +375,13 @@ private slots:
         QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, row1);
         QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://www.n2.pl")});
         QVERIFY(!form.Busy);
+
+        // The double click event counts below the last row as well.
+        opened->Clear();
+        const QPoint below(row1.x(), form.ListBox1->visualItemRect(form.ListBox1->item(2)).bottom() + 30);
+        QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, below);
+        QCOMPARE(SelectedRows(*form.ListBox1), std::vector<int>{1});
+        QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://www.n2.pl")});
     }
 
     void openAndCopyStayUnderAllCategories()

@@ -279,6 +279,26 @@ private slots:
         QCOMPARE(RowIds(*form.ListBox1), newsLinks);
     }
 
+    void dragToAnotherRowChoosesIt()
+    {
+        TForm1& form = fx->Start();
+        QVERIFY(ShowAndWait(form));
+        QSignalSpy clicked(form.ListBox2, &LineListBox::UserClicked);
+        QTest::mousePress(form.ListBox2->viewport(), Qt::LeftButton, {}, RowCentre(*form.ListBox2, 1));
+        QTest::mouseMove(form.ListBox2->viewport(), RowCentre(*form.ListBox2, 4));
+        QTest::mouseRelease(form.ListBox2->viewport(), Qt::LeftButton, {}, RowCentre(*form.ListBox2, 4));
+        QCOMPARE(form.ListBox2->ItemIndex(), 4);
+        QCOMPARE(clicked.count(), 2);
+        // "Wszystkie" chosen: all links shown, its commands switched off.
+        QCOMPARE(form.ListBox1->Count(), 6);
+        QVERIFY(!form.Zmienazw1->isEnabled());
+        QVERIFY(!form.ToolButton1->isEnabled());
+
+        QTest::mouseClick(form.ListBox2->viewport(), Qt::LeftButton, {}, RowCentre(*form.ListBox2, 2));
+        QCOMPARE(clicked.count(), 3);  // a plain click counts once
+        QCOMPARE(RowIds(*form.ListBox1), sportLinks);
+    }
+
     void programmaticSelectionDoesNotChoose()
     {
         TForm1& form = fx->Start();
