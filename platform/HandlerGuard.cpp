@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-#include "Cp1250.h"
+#include "QtText.h"
 
 namespace platform {
 
 void ShowExceptionText(Boxes& boxes, const std::string& textCp1250) noexcept
 {
     try {
-        boxes.ShowException(QString::fromStdString(Cp1250ToUtf8(textCp1250)));
+        boxes.ShowException(ToQString(textCp1250));
     } catch (...) {
         // Nothing may leave the guard; the error box itself failed.
         std::fputs("Quomira: an error could not be shown\n", stderr);

@@ -4,14 +4,14 @@
 #include <QEventLoop>
 
 #include "Boxes.h"
-#include "Cp1250.h"
+#include "QtText.h"
 
 namespace platform {
 
 MessageHooks::MessageHooks(Boxes& boxes)
 {
     previousMessage_ = SetMessageHook([&boxes](const std::string& textCp1250) {
-        boxes.ShowMessage(QString::fromStdString(Cp1250ToUtf8(textCp1250)));
+        boxes.ShowMessage(ToQString(textCp1250));
     });
     previousPump_ = SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }

@@ -4,7 +4,7 @@
 #include <QProcess>
 #include <QUrl>
 
-#include "Cp1250.h"
+#include "QtText.h"
 
 namespace platform {
 namespace {
@@ -53,7 +53,7 @@ bool NamesExecutableFile(const QString& link)
 
 bool Opener::Open(const std::string& linkCp1250)
 {
-    const QString link = QString::fromStdString(Cp1250ToUtf8(linkCp1250));
+    const QString link = ToQString(linkCp1250);
     if (link.isEmpty())
         return false;
     const QString target = OpenTarget(link);

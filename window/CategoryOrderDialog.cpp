@@ -3,12 +3,12 @@
 #include <QPushButton>
 
 #include "Boxes.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
 #include "LineListBox.h"
+#include "QtText.h"
 #include "RowPainting.h"
 
 namespace {
@@ -90,15 +90,6 @@ void TForm4::SetCategoryLines(const std::vector<std::string>& categoryLines)
         ListBox1->Append(line);
 }
 
-std::vector<std::string> TForm4::CategoryLines() const
-{
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(ListBox1->Count()));
-    for (int i = 0; i < ListBox1->Count(); ++i)
-        lines.push_back(ListBox1->Item(i));
-    return lines;
-}
-
 std::vector<bool> TForm4::Selection() const
 {
     std::vector<bool> selected;
@@ -112,7 +103,7 @@ void TForm4::ApplyOrder(const RowOrder& order)
 {
     if (order.empty())
         return;
-    const std::vector<std::string> lines = ApplyRowOrder(order, CategoryLines());
+    const std::vector<std::string> lines = ApplyRowOrder(order, ListBox1->Lines());
     const std::vector<bool> selected = ApplyRowOrder(order, Selection());
     const int focused = ListBox1->ItemIndex();
     for (int i = 0; i < ListBox1->Count(); ++i) {
@@ -138,7 +129,7 @@ void TForm4::BitBtn2Click()
 
 void TForm4::BitBtn3Click()
 {
-    ApplyOrder(CategoryOrderByName(CategoryLines()));
+    ApplyOrder(CategoryOrderByName(ListBox1->Lines()));
 }
 
 void TForm4::BitBtn4Click()
@@ -148,13 +139,13 @@ void TForm4::BitBtn4Click()
 
 void TForm4::BitBtn5Click()
 {
-    DbSaveCategoryOrder(ArchiveFolder, CategoryLines());
+    DbSaveCategoryOrder(ArchiveFolder, ListBox1->Lines());
     accept();
 }
 
 void TForm4::ListBox1DrawItem(QPainter& painter, const QRect& rect, int index, bool selected)
 {
-    const QString name = QString::fromStdString(platform::Cp1250ToUtf8(GetTagValue(ListBox1->Item(index), "<n>")));
+    const QString name = platform::ToQString(GetTagValue(ListBox1->Item(index), "<n>"));
     // The image stands one pixel higher than in the main window's list.
     rows::PaintImageTextRow(painter, rect, ListBox1->Color(), index, selected, images_, rows::kCategoryImage, name,
                             0);

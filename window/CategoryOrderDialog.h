@@ -28,7 +28,6 @@ public:
 
     // The lines the dialog lists (the stored categories, in their order).
     void SetCategoryLines(const std::vector<std::string>& categoryLines);
-    std::vector<std::string> CategoryLines() const;
 
     void FormCreate();
     void BitBtn1Click();  // move the selected rows up

@@ -13,10 +13,10 @@
 #include <QVBoxLayout>
 
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
+#include "QtText.h"
 #include "RowPainting.h"
 
 namespace {
@@ -128,7 +128,7 @@ void TForm7::SetItems(const std::vector<std::string>& categoryLines)
     ComboBox1->clear();
     const QIcon icon = images_.Icon(rows::kCategoryImage);
     for (const std::string& line : categoryLines) {
-        ComboBox1->addItem(icon, QString::fromStdString(platform::Cp1250ToUtf8(GetTagValue(line, "<n>"))));
+        ComboBox1->addItem(icon, platform::ToQString(GetTagValue(line, "<n>")));
         ComboBox1->setItemData(ComboBox1->count() - 1, QByteArray::fromStdString(line), LineRole);
     }
 }
@@ -146,7 +146,7 @@ void TForm7::DeleteLast()
 
 void TForm7::ComboBox1DrawItem(QPainter& painter, const QRect& rect, int index, bool selected)
 {
-    const QString name = QString::fromStdString(platform::Cp1250ToUtf8(GetTagValue(Item(index), "<n>")));
+    const QString name = platform::ToQString(GetTagValue(Item(index), "<n>"));
     rows::PaintImageTextRow(painter, rect, kComboColour, index, selected, images_, rows::kCategoryImage, name,
                             /*imageTop=*/0);
 }

@@ -99,7 +99,6 @@ public:
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
-    platform::Opener& LinkOpener() { return *opener_; }
 
     // The id ("<i>") of the selected category row, -1 for AllCategories
     // (the last row), and -1 when no row is selected.

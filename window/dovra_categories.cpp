@@ -6,11 +6,11 @@
 
 #include "CategoryOrderDialog.h"
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
 #include "LineListBox.h"
+#include "QtText.h"
 #include "dovra_.h"
 
 namespace {
@@ -20,16 +20,6 @@ const std::string kNameTag = "<n>";
 // Glyphs of the order dialog's "Anuluj" and "OK".
 constexpr int kCancelImage = 2;
 constexpr int kOkImage = 22;
-
-QString Ui(const std::string& cp1250)
-{
-    return QString::fromStdString(platform::Cp1250ToUtf8(cp1250));
-}
-
-std::string FromUi(const QString& text)
-{
-    return platform::Utf8ToCp1250(text.toStdString());
-}
 
 // A row of a stored category: neither the first nor the last row.
 bool IsStoredCategoryRow(const LineListBox& list, int row)
@@ -47,8 +37,8 @@ void TForm1::BuildCategoryLine(std::string& name)
 void TForm1::Dodajnowkategori1Click()
 {
     platform::BusyGuard busy(Busy);
-    std::string name = FromUi(boxes.InputBox(QStringLiteral("Nazwa kategorii"),
-                                             QStringLiteral("Proszę podać nazwę dla nowej kategorii : "), QString()));
+    std::string name = platform::FromQString(boxes.InputBox(
+        QStringLiteral("Nazwa kategorii"), QStringLiteral("Proszę podać nazwę dla nowej kategorii : "), QString()));
     if (name.empty())
         return;
     const int keepId = SelectedCategoryId();
@@ -65,8 +55,10 @@ void TForm1::Zmienazw1Click()
         return;
     const std::string line = ListBox2->Item(row);
     const std::string old = GetTagValue(line, kNameTag);
-    const std::string name = FromUi(boxes.InputBox(QStringLiteral("Zmiana nazwy kategorii"),
-                                                   QStringLiteral("Proszę podać nową nazwę dla kategorii : "), Ui(old)));
+    const std::string name =
+        platform::FromQString(boxes.InputBox(QStringLiteral("Zmiana nazwy kategorii"),
+                                             QStringLiteral("Proszę podać nową nazwę dla kategorii : "),
+                                             platform::ToQString(old)));
     if (name.empty() || name == old)
         return;
     const int id = CategoryIdOfRow(row);
@@ -101,9 +93,10 @@ void TForm1::Usutkategori1Click()
     if (!IsStoredCategoryRow(*ListBox2, row))
         return;
     const std::string line = ListBox2->Item(row);
-    const QString question = QStringLiteral("Czy napewno usunąć kategorię :\n") + Ui(GetTagValue(line, kNameTag));
-    if (boxes.MessageBox(this, question, QStringLiteral("Zapytanie"), platform::MbYesNo | platform::MbIconExclamation) !=
-        platform::IdYes)
+    const QString question =
+        QStringLiteral("Czy napewno usunąć kategorię :\n") + platform::ToQString(GetTagValue(line, kNameTag));
+    const unsigned flags = platform::MbYesNo | platform::MbIconExclamation;
+    if (boxes.MessageBox(this, question, QStringLiteral("Zapytanie"), flags) != platform::IdYes)
         return;
     // The row above when the last stored category goes, else the row below.
     const int nextId = CategoryIdOfRow(row == ListBox2->Count() - 2 ? row - 1 : row + 1);

@@ -5,13 +5,13 @@
 #include <QPushButton>
 
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
 #include "LineListBox.h"
 #include "LinkOrder.h"
 #include "MoveLinksDialog.h"
+#include "QtText.h"
 #include "dovra_.h"
 
 namespace {
@@ -23,11 +23,6 @@ constexpr int kCancelImage = 2;
 constexpr int kMoveImage = 20;
 
 }  // namespace
-
-int TForm1::CategoryIdOfRow(int row) const
-{
-    return StrToInt(GetTagValue(ListBox2->Item(row), kIdTag));
-}
 
 void TForm1::Sortujlinkiwkategorii1Click()
 {
@@ -53,7 +48,7 @@ void TForm1::Szukajpowtrek1Click()
         return;
     const QString question = QStringLiteral("Znaleziono ") + QString::number(found.rows.size()) +
                              QStringLiteral(" powtarzających się linków\n") +
-                             QString::fromStdString(platform::Cp1250ToUtf8(found.listing)) +
+                             platform::ToQString(found.listing) +
                              QStringLiteral("Czu usunąć je ?");
     if (boxes.MessageBox(this, question, QStringLiteral("Zapytanie"), platform::MbYesNo | platform::MbIconQuestion) !=
         platform::IdYes)

@@ -4,30 +4,19 @@
 
 #include "Clipboard.h"
 #include "Convert.h"
-#include "Cp1250.h"
-#include "Files.h"
 #include "Db_funcs.h"
+#include "Files.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
 #include "LineListBox.h"
 #include "LinkOrder.h"
+#include "QtText.h"
 #include "dovra_.h"
 
 namespace {
 
 const std::string kIdTag = "<i>";
 const std::string kLinkTag = "<l>";
-const std::string kDescrTag = "<d>";
-
-QString Ui(const std::string& cp1250)
-{
-    return QString::fromStdString(platform::Cp1250ToUtf8(cp1250));
-}
-
-std::string FromUi(const QString& text)
-{
-    return platform::Utf8ToCp1250(text.toStdString());
-}
 
 }  // namespace
 
@@ -39,8 +28,8 @@ void TForm1::BuildLinkLine(std::string& text, int catId)
 void TForm1::Dodajnowylink1Click()
 {
     platform::BusyGuard busy(Busy);
-    std::string text = FromUi(boxes.InputBox(QStringLiteral("Treść linku"), QStringLiteral("Proszę podać treść linku : "),
-                                             QString()));
+    std::string text = platform::FromQString(
+        boxes.InputBox(QStringLiteral("Treść linku"), QStringLiteral("Proszę podać treść linku : "), QString()));
     if (text.empty())
         return;
     const int catId = SelectedCategoryId();
@@ -64,11 +53,11 @@ void TForm1::Zmielink1Click()
     if (row < 0)
         return;
     const std::string line = ListBox1->Item(row);
-    QString text = Ui(GetTagValue(line, kLinkTag));
+    QString text = platform::ToQString(GetTagValue(line, kLinkTag));
     if (!boxes.InputQuery(QStringLiteral("Zmiana linku"), QStringLiteral("Podaj nową treść linku : "), text))
         return;
     const int catId = SelectedCategoryId();
-    const std::string changed = SetTagValue(line, FromUi(text), kLinkTag);
+    const std::string changed = SetTagValue(line, platform::FromQString(text), kLinkTag);
     const int linkId = StrToInt(GetTagValue(changed, kIdTag));
     DbUpdateLinks(ArchiveFolder, {changed});
     LoadLinks(catId, linkId);
@@ -85,7 +74,8 @@ void TForm1::Zmieopis1Click()
         return;  // an empty list: nothing to describe
     const int catId = SelectedCategoryId();
     const int linkId = StrToInt(GetTagValue(ListBox1->Item(row), kIdTag));
-    DbUpdateLinks(ArchiveFolder, linkorder::WithDescription(ListBox1->Lines(), ListBox1->SelectedRows(), FromUi(text)));
+    DbUpdateLinks(ArchiveFolder,
+                  linkorder::WithDescription(ListBox1->Lines(), ListBox1->SelectedRows(), platform::FromQString(text)));
     LoadLinks(catId, linkId);
 }
 
@@ -99,7 +89,7 @@ void TForm1::Usutenlink1Click()
     QString question = QStringLiteral("Czy napewno usunąć link(i) :");
     for (int row : rows) {
         lines.push_back(ListBox1->Item(row));
-        question += QLatin1Char('\n') + Ui(GetTagValue(lines.back(), kLinkTag));
+        question += QLatin1Char('\n') + platform::ToQString(GetTagValue(lines.back(), kLinkTag));
     }
     const int answer = boxes.MessageBox(this, question, QStringLiteral("Zapytanie"),
                                         platform::MbYesNo | platform::MbIconExclamation);

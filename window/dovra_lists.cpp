@@ -7,10 +7,10 @@
 #include <QPainter>
 
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "LineListBox.h"
+#include "QtText.h"
 #include "RowPainting.h"
 #include "dovra_.h"
 
@@ -21,7 +21,7 @@ const std::string kAllCategoriesLine = "<i>-1</i><p>-1</p><n>Wszystkie</n><d>Wsz
 
 QString FieldText(const std::string& line, const char* tag)
 {
-    return QString::fromStdString(platform::Cp1250ToUtf8(GetTagValue(line, tag)));
+    return platform::ToQString(GetTagValue(line, tag));
 }
 
 }  // namespace
@@ -44,12 +44,17 @@ int TForm1::LoadLinks(int catId, int selectId)
     return result;
 }
 
+int TForm1::CategoryIdOfRow(int row) const
+{
+    return StrToInt(GetTagValue(ListBox2->Item(row), "<i>"));
+}
+
 int TForm1::SelectedCategoryId() const
 {
     const int index = ListBox2->ItemIndex();
     if (index < 0 || index == ListBox2->Count() - 1)
         return -1;
-    return StrToInt(GetTagValue(ListBox2->Item(index), "<i>"));
+    return CategoryIdOfRow(index);
 }
 
 void TForm1::ListBox2Click()
@@ -79,7 +84,7 @@ void TForm1::ListBox1DrawItem(QPainter& painter, const QRect& rect, int index, b
 
     rows::FillRow(painter, rect, base, index, selected);
     const std::string link = GetTagValue(line, "<l>");
-    rows::TextOut(painter, rect.left() + w + 4, rect.top() + 1, QString::fromStdString(platform::Cp1250ToUtf8(link)));
+    rows::TextOut(painter, rect.left() + w + 4, rect.top() + 1, platform::ToQString(link));
     ImageList1.Draw(painter, rect.left() + 2, rect.top() + 1, rows::LinkImage(link));
 
     // The description column covers whatever of the link ran past the first

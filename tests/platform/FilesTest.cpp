@@ -31,7 +31,6 @@ protected:
     std::string root;
 };
 
-
 }  // namespace
 
 TEST_F(FilesTest, SystemTempFolderIsCanonicalWithoutSlash)

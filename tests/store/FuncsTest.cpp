@@ -187,11 +187,6 @@ TEST(ReplaceAllTest, ReplacesOccurrencesBeyondSixteenBitPositions)
 
 // ---- system folders ----
 
-namespace {
-
-
-}  // namespace
-
 TEST(SystemFolders, TempDirIsCanonicalTmpdirWithSlash)
 {
     TempFolder tmp;

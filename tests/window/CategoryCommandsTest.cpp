@@ -8,22 +8,12 @@
 
 #include "CategoryOrderDialog.h"
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
+#include "QtText.h"
 #include "WindowFixture.h"
 
 namespace {
-
-std::string Cp(const std::string& utf8)
-{
-    return platform::Utf8ToCp1250(utf8);
-}
-
-QString Ui(const std::string& cp1250)
-{
-    return QString::fromStdString(platform::Cp1250ToUtf8(cp1250));
-}
 
 // A category stored with the given position and description; answers its id.
 int AddCategoryAt(WindowFixture& fx, const std::string& nameUtf8, int pos, const std::string& descrUtf8 = "")
@@ -38,9 +28,9 @@ QStringList StoreContents(const WindowFixture& fx)
 {
     QStringList rows;
     for (const auto& row : fx.Query("SELECT 'C', ID, POS, NAME, DESCR FROM CATEGS ORDER BY ID"))
-        rows << Ui(row[0] + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4]);
+        rows << platform::ToQString(row[0] + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4]);
     for (const auto& row : fx.Query("SELECT 'L', ID, CAT_ID, POS, LINK, DESCR FROM LINKS ORDER BY ID"))
-        rows << Ui(row[0] + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4] + "|" + row[5]);
+        rows << platform::ToQString(row[0] + "|" + row[1] + "|" + row[2] + "|" + row[3] + "|" + row[4] + "|" + row[5]);
     return rows;
 }
 
@@ -124,7 +114,7 @@ private slots:
         TForm1& form = fx->Start();
         std::string text = Cp(name.toStdString());
         form.BuildCategoryLine(text);
-        QCOMPARE(Ui(text), line);
+        QCOMPARE(platform::ToQString(text), line);
         QCOMPARE(GetTagValue(text, "<n>"), Cp(name.toStdString()));
     }
 
@@ -340,7 +330,7 @@ private slots:
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), size_t(1));
         QCOMPARE(asked[0].kind, platform::BoxKind::MessageBox);
-        QCOMPARE(asked[0].text, QStringLiteral("Czy napewno usunąć kategorię :\n") + Ui(name));
+        QCOMPARE(asked[0].text, QStringLiteral("Czy napewno usunąć kategorię :\n") + platform::ToQString(name));
         QCOMPARE(asked[0].caption, QStringLiteral("Zapytanie"));
         QCOMPARE(asked[0].flags, 0x34u);
 

@@ -14,28 +14,18 @@
 
 #include "CategoryOrderDialog.h"
 #include "Convert.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
+#include "QtText.h"
 #include "WindowFixture.h"
 
 namespace {
-
-std::string Cp(const std::string& utf8)
-{
-    return platform::Utf8ToCp1250(utf8);
-}
-
-QString Ui(const std::string& cp1250)
-{
-    return QString::fromStdString(platform::Cp1250ToUtf8(cp1250));
-}
 
 QStringList Names(const LineListBox& box, int first = 0, int skipAtEnd = 0)
 {
     QStringList names;
     for (int i = first; i < box.Count() - skipAtEnd; ++i)
-        names << Ui(GetTagValue(box.Item(i), "<n>"));
+        names << platform::ToQString(GetTagValue(box.Item(i), "<n>"));
     return names;
 }
 
@@ -58,7 +48,7 @@ QStringList StoredOrder(const WindowFixture& fx)
 {
     QStringList order;
     for (const auto& row : fx.Query("SELECT NAME, POS FROM CATEGS ORDER BY POS, ID"))
-        order << Ui(row[0]) + QLatin1Char('@') + Ui(row[1]);
+        order << platform::ToQString(row[0]) + QLatin1Char('@') + platform::ToQString(row[1]);
     return order;
 }
 

@@ -5,7 +5,6 @@
 #include <QtTest>
 
 #include "Clipboard.h"
-#include "Cp1250.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "Opener.h"
@@ -15,11 +14,6 @@ using platform::BoxAnswer;
 using platform::BoxKind;
 
 namespace {
-
-std::string Cp(const std::string& utf8)
-{
-    return platform::Utf8ToCp1250(utf8);
-}
 
 // The link's row as stored: CAT_ID, POS, LINK, DESCR.
 std::vector<std::string> StoredLink(WindowFixture& fx, int id)

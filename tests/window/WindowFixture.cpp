@@ -18,12 +18,12 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 std::string Cp(const std::string& utf8)
 {
     return platform::Utf8ToCp1250(utf8);
 }
+
+namespace {
 
 // The largest "<i>" among lines.
 int LastId(const Lines& lines)
@@ -56,29 +56,13 @@ WindowFixture::WindowFixture()
     root_ = fs::canonical(dir_.path().toStdString()).string() + "/";
     for (const char* sub : {"home", "data", "data/Quomira", "tmp", "run", "bin"})
         fs::create_directories(root_ + sub);
-    SetEnv("HOME", root_ + "home");
-    SetEnv("XDG_DATA_HOME", root_ + "data");
-    SetEnv("TMPDIR", root_ + "tmp");
-    SetEnv("XDG_RUNTIME_DIR", root_ + "run");
+    for (const auto& [name, sub] : {std::pair{"HOME", "home"}, std::pair{"XDG_DATA_HOME", "data"},
+                                    std::pair{"TMPDIR", "tmp"}, std::pair{"XDG_RUNTIME_DIR", "run"}})
+        env_.push_back(std::make_unique<EnvGuard>(name, root_ + sub));
 }
 
-WindowFixture::~WindowFixture()
-{
-    form_.reset();
-    for (auto it = savedEnv_.rbegin(); it != savedEnv_.rend(); ++it) {
-        if (it->second)
-            ::setenv(it->first.c_str(), it->second->c_str(), 1);
-        else
-            ::unsetenv(it->first.c_str());
-    }
-}
-
-void WindowFixture::SetEnv(const char* name, const std::string& value)
-{
-    const char* old = std::getenv(name);
-    savedEnv_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    ::setenv(name, value.c_str(), 1);
-}
+// The window goes first (members end in reverse order), then the environment.
+WindowFixture::~WindowFixture() = default;
 
 void WindowFixture::WriteSettings(const std::string& text) const
 {

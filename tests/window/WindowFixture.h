@@ -32,6 +32,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "../EnvGuard.h"
 #include "IniFile.h"
 #include "LineListBox.h"
 #include "ScriptedBoxes.h"
@@ -84,12 +85,10 @@ public:
     platform::ScriptedBoxes boxes;
 
 private:
-    void SetEnv(const char* name, const std::string& value);
-
     QTemporaryDir dir_;
     std::string root_;
     std::string exeName_ = "quomira";
-    std::vector<std::pair<std::string, std::optional<std::string>>> savedEnv_;
+    std::vector<std::unique_ptr<EnvGuard>> env_;
     std::unique_ptr<TForm1> form_;
 };
 
@@ -99,6 +98,9 @@ private:
         const QString leftOver = (fixture).BoxesLeftOver();              \
         QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver));              \
     } while (false)
+
+// A UTF-8 literal of a test as the program's Windows-1250 bytes.
+std::string Cp(const std::string& utf8);
 
 // Reading the window's lists in tests.
 std::vector<std::string> ListLines(const LineListBox& box);

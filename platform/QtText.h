@@ -1,0 +1,23 @@
+// Program text meeting Qt: the Windows-1250 bytes the program holds as a
+// QString and back. A character the code page lacks becomes "?".
+#pragma once
+
+#include <string>
+
+#include <QString>
+
+#include "Cp1250.h"
+
+namespace platform {
+
+inline QString ToQString(const std::string& textCp1250)
+{
+    return QString::fromStdString(Cp1250ToUtf8(textCp1250));
+}
+
+inline std::string FromQString(const QString& text)
+{
+    return Utf8ToCp1250(text.toStdString());
+}
+
+}  // namespace platform
