@@ -58,6 +58,7 @@ void TForm1::ConnectHandlers()
     connect(ListBox1, &LineListBox::KeyDown, this,
             [this](int key) { platform::RunGuarded(boxes, [&] { ListBox1KeyDown(key); }); });
     ConnectCommands();
+    ConnectTray();
 }
 
 void TForm1::OnTriggered(QAction* action, void (TForm1::*handler)())
@@ -90,7 +91,6 @@ void TForm1::ConnectCommands()
         OnTriggered(command.item, command.handler);
         OnTriggered(command.button, command.handler);
     }
-    OnTriggered(Dodajnowylink2, &TForm1::Dodajnowylink1Click);
 
     OnTriggered(Dodajnowkategori1, &TForm1::Dodajnowkategori1Click);
     OnTriggered(Zmienazw1, &TForm1::Zmienazw1Click);
