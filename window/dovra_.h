@@ -293,6 +293,7 @@ private:
     void SetOuterSize(int width, int height);
     void RealignControls();
     void ApplyFrameCorrection();
+    void ApplyOuterMinimum();
 
     std::string exePath_;
     std::unique_ptr<platform::Opener> opener_;
@@ -304,4 +305,5 @@ private:
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
     QSize requestedOuterSize_;    // from the settings, until the frame is known
+    Qt::Orientations designSize_;  // sizes not stored: the design client area
 };
