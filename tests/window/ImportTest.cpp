@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QtTest>
 
@@ -452,6 +453,49 @@ private slots:
         QCOMPARE(form.ListBox2->ItemIndex(), stores ? 2 : 1);
         if (!stores)
             QCOMPARE(ListLines(*form.ListBox1), linksBefore);
+    }
+
+    void drawsItsRows()
+    {
+        // Image k is filled with (k, 100, 200).
+        platform::ImageList images;
+        for (int k = 0; k < 28; ++k) {
+            QPixmap image(16, 16);
+            image.fill(QColor(k, 100, 200));
+            images.Add(image);
+        }
+        TForm2 dialog(nullptr, images, fx->boxes);
+        for (const char* candidate : {"ed2k://|file|a|", "http://a.pl", "(www.a.pl", "ftp://b.pl"})
+            dialog.CheckListBox1->Append(candidate);
+        dialog.SetCategories({CategoryLine(0, 0, "Bez kategorii", "Bez kategorii"), CategoryLine(4, 1, "Dom", "")});
+
+        const struct {
+            int row;
+            bool selected;
+            QColor background;
+            int image;  // -1: none
+        } rows[] = {
+            {0, false, QColor(249, 249, 243), 13},  // $00F3F9F9, the darker twin
+            {1, false, QColor(255, 255, 249), 7},   // $00F9FFFF
+            {2, true, QColor(209, 228, 249), 7},    // $00F9E4D1, the selection's twin
+            {3, true, QColor(215, 234, 255), -1},   // $00FFEAD7
+        };
+        for (const auto& r : rows) {
+            QImage image(200, 16, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QPainter painter(&image);
+            dialog.CheckListBox1DrawItem(painter, QRect(0, 0, 200, 16), r.row, r.selected);
+            painter.end();
+            QCOMPARE(image.pixelColor(195, 8), r.background);
+            QCOMPARE(image.pixelColor(10, 8), r.image >= 0 ? QColor(r.image, 100, 200) : r.background);
+        }
+
+        QImage image(200, 18, QImage::Format_RGB32);
+        QPainter painter(&image);
+        dialog.ComboBox1DrawItem(painter, QRect(0, 0, 200, 18), 1, false);
+        painter.end();
+        QCOMPARE(image.pixelColor(10, 8), QColor(21, 100, 200));
+        QCOMPARE(image.pixelColor(195, 8), QColor(255, 255, 249));
     }
 
     // ---- busy
