@@ -385,8 +385,15 @@ private slots:
         TForm1& form = StartOn(0);
         clip->Hold("http://a.pl\nhttp://b.pl");
         QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            dialog.CheckListBox1->SetChecked(0, false);
-            dialog.CheckListBox1->SetChecked(1, false);
+            // The user unchecks one row with the mouse, the other with the space bar.
+            CheckListBox* list = dialog.CheckListBox1;
+            const QRect first = list->visualItemRect(list->item(0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(first.left() + 8, first.center().y()));
+            QVERIFY(!list->GetChecked(0));
+            list->setFocus();
+            list->setCurrentRow(1);
+            QTest::keyClick(list, Qt::Key_Space);
+            QVERIFY(!list->GetChecked(1));
             dialog.ComboBox1->setCurrentIndex(2);
             QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
         }));
@@ -489,6 +496,21 @@ private slots:
             QCOMPARE(image.pixelColor(195, 8), r.background);
             QCOMPARE(image.pixelColor(10, 8), r.image >= 0 ? QColor(r.image, 100, 200) : r.background);
         }
+
+        // The list draws each row's check box as it stands: a checked and an
+        // unchecked box differ.
+        dialog.CheckListBox1->SetChecked(1, true);
+        dialog.CheckListBox1->SetChecked(2, true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QImage list = dialog.CheckListBox1->viewport()->grab().toImage();
+        const auto checkBlock = [&](int row) {
+            const QRect rect = dialog.CheckListBox1->visualItemRect(dialog.CheckListBox1->item(row));
+            return list.copy(rect.left(), rect.top(), 16, 16);
+        };
+        QVERIFY(checkBlock(1) != checkBlock(3));
+        QCOMPARE(checkBlock(1), checkBlock(2));
+        QCOMPARE(checkBlock(0), checkBlock(3));
 
         QImage image(200, 18, QImage::Format_RGB32);
         QPainter painter(&image);
