@@ -48,8 +48,9 @@ public:
     // ---- start-up and shutdown
     void FormCreate();
     void FormClose();
-    // Start-up decided that the program ends now (another instance runs):
-    // the event loop is not entered and the close handler does not run.
+    // Start-up decided that the program ends now (another instance runs, or
+    // the update library said so): the event loop is not entered and the
+    // close handler does not run.
     bool TerminateRequested() const { return terminateRequested_; }
 
     // What start-up read for its own use from the settings file.
@@ -96,6 +97,53 @@ public:
     void Zmienazw1Click();
     void Kolejno1Click();
     void Usutkategori1Click();
+
+    // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
+    // The external libraries are "update.so" and "archuse.so" in the
+    // executable's folder, loaded by absolute path for one call each; a
+    // missing or unloadable one is warned about ("Nie znaleziono wymaganej
+    // biblioteki '<file>'" / "Ostrzeżenie", owner this window), a missing
+    // export skipped silently.
+    //
+    // Asks the update library's _SprVer("dovra", Version, "Quomira", mode)
+    // whether the program is to end now; false when the library or its
+    // export is missing.
+    bool CheckForUpdate(int mode);
+    // Has the archive library's _OpenArch unpack the legacy files of
+    // ArchiveFolder into TempFolder + RunTempSubfolder, which it first makes
+    // with mode 0700 (see UnpackAndImportLegacy).
+    void OpenArchives();
+    // Start-up's offer: when archiveFolder holds "dovra.ldb", or "dovrad1.z"
+    // with "dovrad2.z", asks whether to convert; on Yes unpacks and imports
+    // (UnpackAndImportLegacy) and, once that succeeded, gives the legacy
+    // files their ".bak" names. 0 when nothing was converted or the
+    // conversion succeeded, else the helper's result code.
+    int ConvertLegacyDatabase(const std::string& tempFolder, const std::string& runTempSubfolder,
+                              const std::string& archiveFolder);
+    // Unpacks and imports the legacy catalogue of archiveFolder; shared by
+    // start-up's conversion and the catalogue folder switch. In order:
+    //  1. the archive library unpacks into tempFolder + runTempSubfolder
+    //     (OpenArchives). That folder is made here with mode 0700 right
+    //     before _OpenArch; when anything has its name already, or
+    //     tempFolder is empty, "Nie można utworzyć katalogu plików
+    //     tymczasowych :\n" + its path is shown and the library not called;
+    //  2. the progress window TForm10 is shown, its animation running;
+    //  3. only when the unpacked folder holds "kategorie":
+    //     DbImportLegacyFolder(archiveFolder, tempFolder, runTempSubfolder),
+    //     which creates archiveFolder's "dovra.db" when absent;
+    //  4. TForm10 is closed and freed, on every way out.
+    // Returns DbOk when a catalogue was imported; DbOpenFailed when nothing
+    // was unpacked (library or export missing, folder not made, no
+    // "kategorie"), nothing then being imported; otherwise the import's
+    // code (DbOpenFailed, DbReopenFailed, DbWriteFailed; the store has
+    // shown its message). An exception of the import (a legacy file that
+    // cannot be read) leaves it after the steps above.
+    // On disk: the run subfolder it made is gone afterwards on every way
+    // out, with whatever the library left in it; a name taken by something
+    // else is never touched. The legacy files are left as they are: their
+    // backup names are the caller's.
+    int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
+                              const std::string& archiveFolder);
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
@@ -244,6 +292,15 @@ private:
     void SetOuterSize(int width, int height);
     void RealignControls();
     void ApplyFrameCorrection();
+
+    // Legacy conversion steps (dovra_legacy.cpp).
+    bool UpdateCheckEndsStartup();
+    void OfferLegacyConversion();
+    std::string ExternalLibraryPath(const char* fileName) const;
+    void WarnLibraryMissing(const char* fileName);
+    // OpenArchives for the given folders; true when it made the run subfolder.
+    bool UnpackLegacyFiles(const std::string& tempFolder, const std::string& runTempSubfolder,
+                           const std::string& archiveFolder);
 
     std::string exePath_;
     std::unique_ptr<platform::Opener> opener_;
