@@ -65,6 +65,7 @@ struct Case {
     int answer = 0;                          // 0: no question expected
     Archive archive = Archive::TestLibrary;
     bool unpacks = true;
+    bool withoutCategoryFile = false;        // the library leaves link files only
     Taken taken = Taken::Nothing;
     bool noTempFolder = false;
     bool brokenDatabase = false;
@@ -145,6 +146,9 @@ private slots:
         row("nothing unpacked",
             {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdYes, .unpacks = false,
              .result = DbOpenFailed, .libraryCalled = true});
+        row("unpacked without kategorie",
+            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .withoutCategoryFile = true, .result = DbOpenFailed,
+             .libraryCalled = true});
         row("name taken by a link",
             {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .taken = Taken::Link, .result = DbOpenFailed,
              .warnings = {kNoTempFolder}});
@@ -174,6 +178,8 @@ private slots:
             TestLibrary::Install(TestLibrary::ShippedUpdateLibraryPath(), fx->ExeFolder(), "archuse.so");
         if (c.unpacks)
             fx->Library().SetUnpackSource(Unpacked());
+        if (c.withoutCategoryFile)
+            fs::remove(Unpacked() + "kategorie");
         const std::string temp = c.noTempFolder ? std::string() : form.TempFolder;
         const std::string runFolder = temp + form.RunTempSubfolder;
         const std::string elsewhere = fx->Root() + "other-user/";
@@ -283,6 +289,30 @@ private slots:
         QCOMPARE(fx->Query("SELECT COUNT(*) FROM CATEGS"), (WindowFixture::Rows{{"3"}}));
         QVERIFY(fs::exists(other + "dovra.db"));
         QVERIFY(!fs::exists(RunFolder(form)));
+    }
+
+    // Without the executable's folder no library is looked for anywhere.
+    void unknownExecutableFolderMeansMissingLibraries()
+    {
+        fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");
+        fx->Library().SetUnpackSource(Unpacked());
+        fx->Library().SetUpdateAnswer(1);
+        for (const std::string exePath : {"", "quomira"}) {
+            TForm1 form(fx->boxes, exePath);
+            form.Version = "1.3.0.0";
+            form.TempFolder = fx->TempFolder();
+            form.RunTempSubfolder = "dovratemp_test/";
+            form.ArchiveFolder = Archive();
+            QCOMPARE(form.CheckForUpdate(1), false);
+            QCOMPARE(form.UnpackAndImportLegacy(form.TempFolder, form.RunTempSubfolder, form.ArchiveFolder),
+                     int(DbOpenFailed));
+            const auto asked = fx->boxes.TakeAsked();
+            QCOMPARE(asked.size(), size_t(2));
+            QCOMPARE(asked[0].text, QStringLiteral("Nie znaleziono wymaganej biblioteki 'update.so'"));
+            QCOMPARE(asked[1].text, QStringLiteral("Nie znaleziono wymaganej biblioteki 'archuse.so'"));
+            QVERIFY(!fs::exists(form.TempFolder + form.RunTempSubfolder));
+        }
+        QVERIFY(fx->Library().Calls().empty());
     }
 
     void progressWindowLooksAsDesigned()
