@@ -292,6 +292,7 @@ private:
     void SetOuterSize(int width, int height);
     void RealignControls();
     void ApplyFrameCorrection();
+    void ApplyOuterMinimum();
 
     // Legacy conversion steps (dovra_legacy.cpp).
     bool UpdateCheckEndsStartup();
@@ -311,4 +312,5 @@ private:
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
     QSize requestedOuterSize_;    // from the settings, until the frame is known
+    Qt::Orientations designSize_;  // sizes not stored: the design client area
 };
