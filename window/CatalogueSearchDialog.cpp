@@ -33,6 +33,8 @@ namespace {
 
 constexpr int kClientWidth = 547;
 constexpr int kClientHeight = 410;
+constexpr int kMinimumWidth = 420;
+constexpr int kMinimumHeight = 200;
 constexpr int kEditBarHeight = 26;
 constexpr int kOptionsBandHeight = 55;
 constexpr int kHeaderHeight = 17;
@@ -80,8 +82,9 @@ TForm9::TForm9(TForm1& form) : QDialog(&form), form_(form)
     setWindowTitle(QStringLiteral("Szukaj w katalogu :"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
                    Qt::WindowCloseButtonHint);
-    setSizeGripEnabled(true);
     CreateComponents();
+    // Smaller than this the result list has no room left.
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     resize(kClientWidth, kClientHeight);
     // Centred on the screen, not on the main window.
     if (const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen())
@@ -387,8 +390,10 @@ void TForm9::Usuwybranelinkizkatalogu1Click()
     DbDeleteLinks(ArchiveFolder, lines);
     LinksDeleted = true;
     RemoveRowsOfLinks(lines);
-    raise();
-    activateWindow();
+    if (!isActiveWindow()) {
+        raise();
+        activateWindow();
+    }
 }
 
 void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
