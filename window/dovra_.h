@@ -144,6 +144,17 @@ public:
     // backup names are the caller's.
     int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
                               const std::string& archiveFolder);
+    // ---- search (dovra_search.cpp)
+    void Szukajlinkuwkategorii1Click();
+    void Szukaj1Click();
+    void ConnectSearchCommands();
+    // After LoadCategories(catId): when the selected category row does not
+    // carry catId, "Wszystkie" (the last row, where every link is listed) is
+    // selected instead.
+    void SelectCategoryOrAll(int catId);
+    // Exactly the rows of the link selected, the focus on the first of them.
+    void SelectLinkById(int linkId);
+    platform::Opener& LinkOpener() { return *opener_; }
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
