@@ -97,6 +97,20 @@ public:
     void Kolejno1Click();
     void Usutkategori1Click();
 
+    // ---- exports and the about box (dovra_export.cpp)
+    void Doplikutekstowego1Click();
+    void DoplikuHTML1Click();
+    void Doplikutekstowego2Click();
+    void DoplikuHTML2Click();
+    // Asks for a file and writes category catId (-1: every category) into it.
+    void ExportToText(int catId);
+    void ExportToHtml(int catId);
+    void Oprogramie1Click();
+    // Connects the export items and the about command (from ConnectCommands).
+    void ConnectExportCommands();
+    // The exports' save dialog: its filter and file name.
+    platform::FileDialogRequest SaveDialog1;
+
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
 
