@@ -97,4 +97,5 @@ void TForm1::ConnectCommands()
     OnTriggered(Kolejno1, &TForm1::Kolejno1Click);
     OnTriggered(Usutkategori1, &TForm1::Usutkategori1Click);
     ConnectSearchCommands();
+    ConnectExportCommands();
 }

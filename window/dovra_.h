@@ -155,6 +155,19 @@ public:
     // Exactly the rows of the link selected, the focus on the first of them.
     void SelectLinkById(int linkId);
     platform::Opener& LinkOpener() { return *opener_; }
+    // ---- exports and the about box (dovra_export.cpp)
+    void Doplikutekstowego1Click();
+    void DoplikuHTML1Click();
+    void Doplikutekstowego2Click();
+    void DoplikuHTML2Click();
+    // Asks for a file and writes category catId (-1: every category) into it.
+    void ExportToText(int catId);
+    void ExportToHtml(int catId);
+    void Oprogramie1Click();
+    // Connects the export items and the about command (from ConnectCommands).
+    void ConnectExportCommands();
+    // The exports' save dialog: its filter and file name.
+    platform::FileDialogRequest SaveDialog1;
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
