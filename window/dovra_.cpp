@@ -58,6 +58,7 @@ void TForm1::ConnectHandlers()
     connect(ListBox1, &LineListBox::KeyDown, this,
             [this](int key) { platform::RunGuarded(boxes, [&] { ListBox1KeyDown(key); }); });
     ConnectCommands();
+    ConnectImport();
 }
 
 void TForm1::OnTriggered(QAction* action, void (TForm1::*handler)())

@@ -15,6 +15,7 @@
 #include <QMainWindow>
 
 #include "Boxes.h"
+#include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
 #include "MessageHooks.h"
@@ -168,6 +169,22 @@ public:
     void ConnectExportCommands();
     // The exports' save dialog: its filter and file name.
     platform::FileDialogRequest SaveDialog1;
+    // ---- clipboard monitor and link import (dovra_import.cpp)
+    void Dodajlinkzeschowka1Click();
+    void Dodajlinkizpliku1Click();
+    void Timer1Timer();
+    // source: "CLIP" for the clipboard's text, else the path of a text file.
+    void ImportLinks(const std::string& source);
+    void ToolButton20Click();
+    void Monitorowanieschowka2Click();
+    void Monitorowanieschowka1Click();
+    void PopupMenu1Popup();
+    // The clipboard is reached through this object (the desktop's by default).
+    void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
+    platform::Clipboard& Clipboard() { return *clipboard_; }
+    // The open dialog of "Dodaj linki z pliku".
+    platform::FileDialogRequest OpenDialog1{
+        {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
@@ -302,6 +319,7 @@ private:
     QAction* ToolButton(const QString& hint, int image);
     void ConnectHandlers();
     void ConnectCommands();
+    void ConnectImport();
     // Runs a link or category command when its menu item or button fires.
     void OnTriggered(QAction* action, void (TForm1::*handler)());
     // The "<i>" of a row of the category list.
@@ -329,6 +347,7 @@ private:
 
     std::string exePath_;
     std::unique_ptr<platform::Opener> opener_;
+    std::unique_ptr<platform::Clipboard> clipboard_ = std::make_unique<platform::SystemClipboard>();
     platform::SingleInstanceLock instanceLock_;
     platform::MessageHooks hooks_;
     QStandardItemModel* headerModel_ = nullptr;
