@@ -22,6 +22,7 @@
 #include "Opener.h"
 #include "Process.h"
 #include "Timer.h"
+#include "Tray.h"
 
 class QAction;
 class QGroupBox;
@@ -185,6 +186,21 @@ public:
     // The open dialog of "Dodaj linki z pliku".
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+    // ---- tray (dovra_tray.cpp)
+    void TrayIcon1Click();
+    void PopupMenu2Popup();
+    void Poka1Click();
+    void Ukryj1Click();
+    void Zamknij1Click();
+    void FormShow();
+    void FormHide();
+    // The main window's own event handling: the change to the minimised
+    // state goes on to WMSysCommand.
+    void Dispatch(QEvent& message);
+    // After a minimise: to the tray, when there is one.
+    void WMSysCommand();
+    // Whether the desktop has a tray is asked of this host (the desktop's by default).
+    void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
@@ -326,6 +342,17 @@ private:
     int CategoryIdOfRow(int row) const;
     // Moves the selected links one row up or down and stores the new positions.
     void ApplyLinkMove(const linkorder::LinkMove& move);
+
+    // Tray (dovra_tray.cpp): the tray icon's click, its menu, the close commands.
+    void ConnectTray();
+    // A tray add command: chosen while Busy is raised, it does nothing.
+    void OnTrayAddCommand(QAction* item, void (TForm1::*handler)());
+    // The tray icon is shown in a tray that the desktop has.
+    bool InTray() const;
+    // The program is ending: the monitor stops, open modal windows are cancelled.
+    void EndForClose();
+    std::unique_ptr<platform::TrayHost> trayHost_ = std::make_unique<platform::DesktopTrayHost>();
+    bool closed_ = false;  // the close handler has run
 
     // Start-up steps (dovra_startup.cpp).
     bool TakeSingleInstance();

@@ -206,6 +206,7 @@ void TForm1::ApplyFrameCorrection()
 
 bool TForm1::event(QEvent* event)
 {
+    Dispatch(*event);
     switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
@@ -257,8 +258,12 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    event->accept();
+    if (closed_)
+        return;  // a second close while the program ends
+    closed_ = true;
     // A failed write has been shown; the window closes all the same.
     platform::RunGuarded(boxes, [this] { FormClose(); });
-    event->accept();
+    EndForClose();
     emit Closed();
 }
