@@ -145,6 +145,11 @@ public:
     int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
                               const std::string& archiveFolder);
 
+    // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
+    void Opcjeprogramu1Click();
+    // The executable's folder, ending with "/".
+    std::string ExeFolder() const;
+
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
 
