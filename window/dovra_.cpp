@@ -99,4 +99,7 @@ void TForm1::ConnectCommands()
     OnTriggered(Usutkategori1, &TForm1::Usutkategori1Click);
     ConnectSearchCommands();
     ConnectExportCommands();
+
+    OnTriggered(Opcjeprogramu1, &TForm1::Opcjeprogramu1Click);
+    OnTriggered(ToolButton13, &TForm1::Opcjeprogramu1Click);
 }

@@ -202,6 +202,11 @@ public:
     // Whether the desktop has a tray is asked of this host (the desktop's by default).
     void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
 
+    // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
+    void Opcjeprogramu1Click();
+    // The executable's folder, ending with "/".
+    std::string ExeFolder() const;
+
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
 

@@ -70,6 +70,11 @@ void TestLibrary::SetUnpackSource(const std::string& folder) const
     WriteFile(folder_ + "unpack", folder);
 }
 
+void TestLibrary::SetFolderMadeWhileUnpacking(const std::string& path) const
+{
+    WriteFile(folder_ + "makefolder", path);
+}
+
 std::vector<TestLibrary::Call> TestLibrary::Calls() const
 {
     std::vector<Call> calls;

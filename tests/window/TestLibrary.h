@@ -42,6 +42,10 @@ public:
     // The folder whose files _OpenArch copies into the run subfolder; ""
     // makes it unpack nothing (the default).
     void SetUnpackSource(const std::string& folder) const;
+    // A path that _OpenArch makes a folder (one level) while it unpacks,
+    // deleting a file of that name first: something that changes meanwhile.
+    // "" makes none (the default).
+    void SetFolderMadeWhileUnpacking(const std::string& path) const;
 
     // One call as the library saw it.
     struct Call {

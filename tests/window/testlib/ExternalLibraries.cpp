@@ -7,6 +7,8 @@
 //   answer  _SprVer's result as decimal digits (0 without the file);
 //   unpack  the path of a folder whose files _OpenArch copies into the
 //           run subfolder (without the file it unpacks nothing);
+//   makefolder  a path that _OpenArch makes a folder while it unpacks
+//           (a file of that name is deleted first);
 //   calls   one line appended per call: the export's name, each text as
 //           "=" + bytes or "-" for a null pointer, then _SprVer's mode or
 //           the mode of the run subfolder as _OpenArch found it.
@@ -156,4 +158,9 @@ extern "C" void OpenArch(const char* tempFolder, const char* runSubfolder, const
     const std::string source = ReadControl("unpack");
     if (!source.empty() && FolderMode(runFolder) != "none")
         CopyFiles(source, runFolder);
+    const std::string madeWhileUnpacking = ReadControl("makefolder");
+    if (!madeWhileUnpacking.empty()) {
+        ::unlink(madeWhileUnpacking.c_str());
+        ::mkdir(madeWhileUnpacking.c_str(), 0700);
+    }
 }
