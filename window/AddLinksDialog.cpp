@@ -66,7 +66,8 @@ void TForm2::CreateComponents()
     CheckListBox1->setFont(PixelFont(QStringLiteral("Arial")));
     CheckListBox1->SetColor(kListColour);
     CheckListBox1->SetItemHeight(kCheckRowHeight);
-    CheckListBox1->SetDrawItem([this](QPainter& p, const QRect& r, int i, bool s) { CheckListBox1DrawItem(p, r, i, s); });
+    CheckListBox1->SetDrawItem(
+        [this](QPainter& p, const QRect& r, int i, bool s) { CheckListBox1DrawItem(p, r, i, s); });
     CheckListBox1->installEventFilter(this);
 
     ComboBox1 = new QComboBox(this);

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include <fstream>
@@ -97,7 +98,7 @@ class ImportTest : public QObject {
         return [](TForm2& dialog) { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); };
     }
 
-    // The stored links of a category in position order: POS, LINK.
+    // The stored link texts of a category in position order.
     Strings StoredLinks(int catId)
     {
         Strings links;
@@ -312,6 +313,15 @@ private slots:
             QCOMPARE(dialog.ComboBox1->width(), 241);
             QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
             QVERIFY(!dialog.BitBtn1->icon().isNull() && !dialog.BitBtn2->icon().isNull());
+            QCOMPARE(dialog.parentWidget(), nullptr);  // the application's, centred on the screen
+            const QPoint offCentre = dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
+            QVERIFY2(offCentre.manhattanLength() <= 4,
+                     qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+            // Tab order: the add button, the check list, the combo, "Anuluj".
+            for (QWidget* next : std::vector<QWidget*>{dialog.CheckListBox1, dialog.ComboBox1, dialog.BitBtn1}) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), next);
+            }
             // Anchors: the list grows, the bottom row follows the bottom edge.
             dialog.resize(669, 411);
             QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 637, 355));
@@ -369,7 +379,8 @@ private slots:
             dialog.ComboBox1->setCurrentIndex(1);
             QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
         }));
-        QCOMPARE(StoredLinks(dom), (Strings{"http://d1.pl", "http://d2.pl", "http://n1.pl", "www.n2.pl", "http://n1.pl"}));
+        QCOMPARE(StoredLinks(dom),
+                 (Strings{"http://d1.pl", "http://d2.pl", "http://n1.pl", "www.n2.pl", "http://n1.pl"}));
         QCOMPARE(fx->Query("SELECT POS, DESCR FROM LINKS WHERE CAT_ID = " + std::to_string(dom) + " ORDER BY POS"),
                  (WindowFixture::Rows{{"1", "Pierwszy"}, {"2", "Drugi"}, {"3", ""}, {"4", ""}, {"5", ""}}));
         QCOMPARE(form.ListBox2->ItemIndex(), 1);
