@@ -154,3 +154,10 @@ void TForm6::keyPressEvent(QKeyEvent* event)
     // No key is handled: Escape and Enter leave the box open.
     event->ignore();
 }
+
+void TForm6::showEvent(QShowEvent* event)
+{
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label7, Label5, Label6})
+        label->adjustSize();
+    QDialog::showEvent(event);
+}
