@@ -103,6 +103,8 @@ public:
     std::map<int, int> catOldPos;
     std::map<int, int> linkOldPos;
     int dbVersion = 0;
+    // Whether the connection's LIKE ignores case (Like.h); set by SearchLinks.
+    bool likeIgnoresCase = false;
 
 private:
     int ShowError();
