@@ -97,4 +97,9 @@ void TForm1::ConnectCommands()
     OnTriggered(Zmienazw1, &TForm1::Zmienazw1Click);
     OnTriggered(Kolejno1, &TForm1::Kolejno1Click);
     OnTriggered(Usutkategori1, &TForm1::Usutkategori1Click);
+    ConnectSearchCommands();
+    ConnectExportCommands();
+
+    OnTriggered(Opcjeprogramu1, &TForm1::Opcjeprogramu1Click);
+    OnTriggered(ToolButton13, &TForm1::Opcjeprogramu1Click);
 }

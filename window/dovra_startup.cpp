@@ -11,6 +11,7 @@
 
 #include "Convert.h"
 #include "Db_funcs.h"
+#include "FileOps.h"
 #include "Files.h"
 #include "Funcs.h"
 #include "IniFile.h"
@@ -77,7 +78,12 @@ void TForm1::FormCreate()
     }
     ResolveFolders();
     ReadSettings();
-    // The update check and the legacy conversion come here.
+    if (UpdateCheckEndsStartup()) {
+        terminateRequested_ = true;
+        busy.KeepRaised();
+        return;
+    }
+    OfferLegacyConversion();
 
     TrayIcon1->show();
     platform::ProcessMessages();
@@ -101,7 +107,9 @@ void TForm1::ResolveFolders()
 {
     const std::string exeFolder = platform::ExtractFilePath(exePath_);
     TempFolder = GetTempDir();
-    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "/";
+    // Six random characters: never a name another user of a shared temp
+    // folder could take first.
+    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "_" + platform::RandomCharacters(6) + "/";
     SettingsFolder = exeFolder;
     const std::string appData = GetAppDataDir();
     if (!appData.empty()) {

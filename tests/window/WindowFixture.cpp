@@ -62,6 +62,8 @@ WindowFixture::WindowFixture()
     for (const auto& [name, sub] : {std::pair{"HOME", "home"}, std::pair{"XDG_DATA_HOME", "data"},
                                     std::pair{"TMPDIR", "tmp"}, std::pair{"XDG_RUNTIME_DIR", "run"}})
         env_.push_back(std::make_unique<EnvGuard>(name, root_ + sub));
+    library_ = std::make_unique<TestLibrary>(root_ + "testlib/");
+    TestLibrary::Install(TestLibrary::ShippedUpdateLibraryPath(), ExeFolder(), "update.so");
 }
 
 // The window goes first (members end in reverse order), then the environment.
