@@ -4,7 +4,9 @@
 # it can be brought back. With trayer as the tray host, the icon sits in the
 # tray; minimising hides the window (withdrawn: no window, no entry in the
 # client list that taskbars show); a left click on the icon brings it back
-# active; the tray menu's "Zamknij" ends the program with the settings written.
+# active; the clipboard monitor, switched on from the tray menu, offers links
+# while the window is hidden, and the program stays hidden after that dialog;
+# the tray menu's "Zamknij" ends the program with the settings written.
 source "$(dirname "$0")/lib.sh"
 
 main="Quomira v1.3.0.0"
@@ -42,6 +44,12 @@ click_icon()
     read -r x y < <(centre_of "$icon")
     xdotool mousemove "$x" "$y" sleep 0.1 click "$button"
 }
+
+# How many windows of the program are visible; a menu open is one more.
+program_windows() { xdotool search --onlyvisible --classname '^quomira$' 2>/dev/null | grep -c .; }
+more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
+
+no_window() { [ "$(count_windows "$1")" = 0 ]; }
 
 is_withdrawn() { [ -z "$(wm_state "$1")" ] && ! in_client_list "$1"; }
 is_iconic() { [ "$(wm_state "$1")" = Iconic ] && in_client_list "$1"; }
@@ -86,8 +94,11 @@ note "minimised to the tray and brought back twice"
 # ("Monitorowanie schowka"), Up its last ("Zamknij"), Up twice "Ukryj".
 tray_menu()
 {
+    local before
+    before=$(program_windows)
     click_icon 3
-    sleep 0.5
+    wait_until 5 more_windows_than "$before" || fail "the tray menu did not open"
+    sleep 0.2
     xdotool key "$@" Return
 }
 
@@ -103,7 +114,7 @@ dialog=$(wait_window "Dodaj linki" 10)
 is_withdrawn "$id" || fail "the add-links dialog brought the main window back"
 xdotool windowactivate --sync "$dialog" 2>/dev/null
 xdotool key Escape
-wait_until 5 test "$(count_windows "Dodaj linki")" = 0 || fail "Escape did not close the add-links dialog"
+wait_until 5 no_window "Dodaj linki" || fail "Escape did not close the add-links dialog"
 sleep 0.5
 kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended when the add-links dialog closed"
 is_withdrawn "$id" || fail "the main window came back when the add-links dialog closed"
