@@ -81,12 +81,14 @@ icon=$(tray_icon)
 note "icon $icon at $(client_geometry "$icon")"
 
 for round in 1 2; do
+    before=$(window_geometry "$id")
     xdotool windowminimize "$id"
     wait_until 5 is_withdrawn "$id" || fail "round $round: minimising did not hide the window (state '$(wm_state "$id")')"
     [ "$(count_windows "$main")" = 0 ] || fail "round $round: a hidden window is still visible"
     click_icon 1
     wait_until 5 is_shown "$id" || fail "round $round: a click on the icon did not bring the window back"
     wait_until 5 is_active "$id" || fail "round $round: the window came back inactive"
+    got=$(wait_geometry "$id" "$before") || fail "round $round: back at '$got', not where it was ('$before')"
 done
 note "minimised to the tray and brought back twice"
 
@@ -106,6 +108,7 @@ tray_menu()
 # are offered by the add-links dialog, and once it is cancelled the program
 # still runs and its window stays in the tray.
 tray_menu Down
+read -r x y w h < <(window_geometry "$id")
 tray_menu Up Up
 wait_until 5 is_withdrawn "$id" || fail "\"Ukryj\" did not hide the window (state '$(wm_state "$id")')"
 printf 'http://tray.example/1\nhttp://tray.example/2\n' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
@@ -126,4 +129,6 @@ for key in AktPoz Szer Wys PolX PolY Pasek Monitorowanie CzasMon; do
     [ -n "$(ini_value "$key")" ] || fail "the settings file lacks $key after \"Zamknij\""
 done
 expect_eq "$(ini_value Monitorowanie)" 1 "the monitor switched on from the tray menu"
+# Closed while hidden: the place and size are those the window had when shown.
+expect_eq "$(ini_value PolX) $(ini_value PolY) $(ini_value Szer) $(ini_value Wys)" "$x $y $w $h" "geometry saved while hidden"
 note "the tray menu's \"Zamknij\" ended the program with the settings written"
