@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "Clipboard.h"
+#include "ColumnHeader.h"
 #include "Convert.h"
 #include "Cp1250.h"
 #include "Db_funcs.h"
@@ -166,15 +167,9 @@ void TForm9::CreateResultPanel()
     panelLayout->setSpacing(0);
 
     headerModel_ = new QStandardItemModel(0, 3, this);
-    headerModel_->setHorizontalHeaderLabels(
-        {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")});
-    HeaderControl1 = new QHeaderView(Qt::Horizontal, Panel1);
-    HeaderControl1->setModel(headerModel_);
-    HeaderControl1->setFixedHeight(kHeaderHeight);
-    HeaderControl1->setSectionsClickable(false);
-    HeaderControl1->setHighlightSections(false);
-    HeaderControl1->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    HeaderControl1->setMinimumSectionSize(0);
+    HeaderControl1 = NewColumnHeader(
+        Panel1, headerModel_,
+        {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")}, kHeaderHeight);
     HeaderControl1->setStretchLastSection(false);
     HeaderControl1->setSectionResizeMode(0, QHeaderView::Interactive);
     HeaderControl1->setSectionResizeMode(1, QHeaderView::Stretch);  // fills the header
