@@ -1,5 +1,7 @@
 #include "CatalogueSearchDialog.h"
 
+#include <charconv>
+#include <string_view>
 #include <unordered_set>
 
 #include <QAction>
@@ -62,6 +64,23 @@ QFont ArialFont(int pixelSize)
 int IdOf(const std::string& line)
 {
     return StrToInt(GetTagValue(line, kIdTag));
+}
+
+// The same for the rows of a long list: the decimal digits of "<i>" read in
+// place; anything else takes the general way.
+int RowIdOf(const std::string& line)
+{
+    const std::size_t start = line.find(kIdTag);
+    if (start == std::string::npos)
+        return IdOf(line);
+    const char* first = line.data() + start + kIdTag.size();
+    const char* last = line.data() + line.size();
+    int id = 0;
+    const auto [end, error] = std::from_chars(first, last, id);
+    const std::string_view rest(end, static_cast<std::size_t>(last - end));
+    if (error != std::errc() || end == first || rest.substr(0, 4) != "</i>")
+        return IdOf(line);
+    return id;
 }
 
 // The field of each row joined by "\n", nothing after the last one.
@@ -401,7 +420,7 @@ void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
     std::vector<int> rows;
     const int count = ListBox1->Count();
     for (int row = 0; row < count; ++row)
-        if (ids.count(IdOf(ListBox1->Item(row))) > 0)
+        if (ids.count(RowIdOf(ListBox1->Item(row))) > 0)
             rows.push_back(row);
     ListBox1->SetSelectedRows(rows);
     ListBox1->DeleteSelected();
