@@ -218,10 +218,10 @@ int main(int argc, char* argv[])
                 kCategories * kShownLinks, rounds);
     Report("search in the shown links (command, repainted)", shown, 100);
     Report("catalogue search, empty text, both options: 200,000 rows", catalogue, 1000);
-    Report("  of which the store: DbSearchLinks", storeSearch, 0);
+    Report("  the store alone: DbSearchLinks", storeSearch, 0);
     Report("  baseline: the same two reads in raw SQLite", rawSearch, 0);
     Report("  baseline: a bare QListWidget filled with 200,000 rows", bareFill, 0);
     Report("delete 10,000 selected hits (20,000 rows, stored)", deletion, 300);
-    Report("  of which the store: DbDeleteLinks of 10,000 lines", storeDelete, 0);
+    Report("  the store alone: DbDeleteLinks of 10,000 lines", storeDelete, 0);
     return 0;
 }

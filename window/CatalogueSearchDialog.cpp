@@ -274,10 +274,7 @@ void TForm9::BitBtn3Click()
 
     Lines found;
     DbSearchLinks(ArchiveFolder, QueryText, found, flags, -1);
-    ListBox1->setUpdatesEnabled(false);
-    for (const std::string& line : found)
-        ListBox1->Append(line);
-    ListBox1->setUpdatesEnabled(true);
+    ListBox1->SetLines(std::move(found));
 
     form_.SearchText = typed;
     form_.SearchInLinks = CheckBox1->isChecked();
@@ -418,10 +415,10 @@ void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         ids.insert(IdOf(line));
     std::vector<int> rows;
-    const int count = ListBox1->Count();
-    for (int row = 0; row < count; ++row)
-        if (ids.count(RowIdOf(ListBox1->Item(row))) > 0)
-            rows.push_back(row);
+    const std::vector<std::string>& shown = ListBox1->Lines();
+    for (std::size_t row = 0; row < shown.size(); ++row)
+        if (ids.count(RowIdOf(shown[row])) > 0)
+            rows.push_back(static_cast<int>(row));
     ListBox1->SetSelectedRows(rows);
     ListBox1->DeleteSelected();
 }
