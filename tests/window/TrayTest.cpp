@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolBar>
@@ -17,6 +18,7 @@
 #include "CategoryOrderDialog.h"
 #include "CheckListBox.h"
 #include "Clipboard.h"
+#include "OptionsDialog.h"
 #include "Tray.h"
 #include "WindowFixture.h"
 
@@ -248,6 +250,30 @@ private slots:
         QVERIFY(form.Monitorowanieschowka1->isChecked());
         QVERIFY(form.Monitorowanieschowka2->isChecked());
         QVERIFY(form.ToolButton20->isChecked());
+    }
+
+    void theOptionsDialogsSwitchShowsInTheTrayMenu_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("switched on") << true;
+        QTest::newRow("switched off") << false;
+    }
+
+    void theOptionsDialogsSwitchShowsInTheTrayMenu()
+    {
+        QFETCH(bool, on);
+        TForm1& form = Start(true);
+        form.SwitchMonitor(!on);
+        form.Timer1->SetInterval(0);
+        const ModalRun run = RunModal<TForm3>([&form] { form.Opcjeprogramu1Click(); }, [on](TForm3& dialog) {
+            dialog.CheckBox1->setChecked(on);
+            dialog.BitBtn7Click();
+        });
+        QVERIFY(run.opened);
+        QCOMPARE(form.Timer1->Enabled(), on);
+        QCOMPARE(form.Monitorowanieschowka1->isChecked(), on);
+        QCOMPARE(form.Monitorowanieschowka2->isChecked(), on);
+        QCOMPARE(form.ToolButton20->isChecked(), on);
     }
 
     // ---- a tray add command chosen while Busy is raised
