@@ -147,10 +147,7 @@ int DbGetCategories(const std::string& dir, Lines& out)
 int DbGetLinks(const std::string& dir, Lines& out, int catId)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {
-        if (db.GetLinks(catId) != 0)
-            return DbQueryFailed;
-        db.LinksToLines(out);
-        return DbOk;
+        return db.GetLinkLines(catId, out) == 0 ? DbOk : DbQueryFailed;
     });
 }
 
