@@ -223,7 +223,7 @@ int RunProgram(const std::string& built, int rounds)
             Settle(form);
             selections.push_back(Seconds(t));
             if (!Check(form.ListBox1->SelCount() == kLinksPerCategory / 2 &&
-                           form.ListBox1->selectionModel()->selectedRows().size() == kLinksPerCategory / 2,
+                           form.ListBox1->selectionModel()->selection().size() == kLinksPerCategory / 2,
                        "every other row is selected"))
                 return 1;
 
