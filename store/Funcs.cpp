@@ -56,6 +56,20 @@ void AppendEscaped(std::string& out, std::string_view value)
     }
 }
 
+std::size_t EscapedSize(std::string_view value)
+{
+    std::size_t size = value.size();
+    for (std::size_t p = value.find_first_of("&<"); p != std::string_view::npos; p = value.find_first_of("&<", p + 1))
+        size += value[p] == '&' ? 4 : 3;
+    return size;
+}
+
+std::size_t IntSize(int value)
+{
+    char digits[16];
+    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+}
+
 void AppendInt(std::string& out, int value)
 {
     char digits[16];
@@ -151,9 +165,10 @@ std::string CategoryLine(int id, int pos, const std::string& name, const std::st
 
 std::string LinkLine(int id, int catId, int pos, std::string_view link, std::string_view descr)
 {
-    // Built in place: the window's link list is made of a whole catalogue of these.
+    // Built in place at its exact size: the window's link list is made of a
+    // whole catalogue of these.
     std::string line;
-    line.reserve(48 + link.size() + descr.size());
+    line.reserve(35 + IntSize(id) + IntSize(catId) + IntSize(pos) + EscapedSize(link) + EscapedSize(descr));
     line += "<i>";
     AppendInt(line, id);
     line += "</i><c>";
