@@ -155,6 +155,37 @@ void ResultMedian(const char* name, const std::vector<double>& values)
     Result(name, Median(values));
 }
 
+// The timings of one child process, reported as medians with its peak memory.
+struct Timings {
+    std::vector<double> startups, toCategory, toAll, selections, deletions;
+
+    void Report() const
+    {
+        ResultMedian("startup_s", startups);
+        ResultMedian("to_category_s", toCategory);
+        ResultMedian("to_all_s", toAll);
+        ResultMedian("select_s", selections);
+        ResultMedian("delete_s", deletions);
+        Result("peak_mib", PeakMiB());
+    }
+};
+
+// A child process's own world, with the built catalogue in it, and its
+// application object.
+struct ChildWorld {
+    explicit ChildWorld(const std::string& built)
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+        UseCatalogue(built, world.ArchiveFolder());
+    }
+
+    BenchWorld world;
+    int argc = 1;
+    char name[13] = "window_bench";
+    char* argv[2] = {name, nullptr};
+    QApplication application{argc, argv};
+};
+
 // Rows 0, 2, 4, ... of the first 20,000, one at a time.
 std::vector<int> EveryOtherRow()
 {
@@ -183,15 +214,11 @@ void ChooseCategoryRow(TForm1& form, int row)
 
 int RunProgram(const std::string& built, int rounds)
 {
-    BenchWorld world;
-    int argc = 1;
-    char name[] = "window_bench";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
-    UseCatalogue(built, world.ArchiveFolder());
+    ChildWorld child(built);
+    const BenchWorld& world = child.world;
 
-    std::vector<double> startups, toCategory, toAll, selections, deletions;
+    Timings timings;
+    auto& [startups, toCategory, toAll, selections, deletions] = timings;
     for (int round = 0; round < rounds; ++round) {
         platform::ScriptedBoxes boxes;
         const Clock::time_point start = Clock::now();
@@ -251,12 +278,7 @@ int RunProgram(const std::string& built, int rounds)
             return 1;
         form.hide();
     }
-    ResultMedian("startup_s", startups);
-    ResultMedian("to_category_s", toCategory);
-    ResultMedian("to_all_s", toAll);
-    ResultMedian("select_s", selections);
-    ResultMedian("delete_s", deletions);
-    Result("peak_mib", PeakMiB());
+    timings.Report();
     return 0;
 }
 
@@ -296,13 +318,10 @@ void Fill(QListWidget& list, const std::vector<std::string>& lines)
 // same height, which spares it measuring each row.
 int RunAnchor(const std::string& built, int rounds, bool uniform)
 {
-    BenchWorld world;
-    int argc = 1;
-    char name[] = "window_bench";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
+    ChildWorld child(built);
 
-    std::vector<double> startups, toCategory, toAll, selections, deletions;
+    Timings timings;
+    auto& [startups, toCategory, toAll, selections, deletions] = timings;
     for (int round = 0; round < rounds; ++round) {
         const Clock::time_point start = Clock::now();
         QListWidget list;
@@ -352,12 +371,7 @@ int RunAnchor(const std::string& built, int rounds, bool uniform)
         if (!Check(list.count() == kDeleteListRows - kDeleteListRows / kDeleteEvery, "the anchor deleted the rows"))
             return 1;
     }
-    ResultMedian("startup_s", startups);
-    ResultMedian("to_category_s", toCategory);
-    ResultMedian("to_all_s", toAll);
-    ResultMedian("select_s", selections);
-    ResultMedian("delete_s", deletions);
-    Result("peak_mib", PeakMiB());
+    timings.Report();
     return 0;
 }
 
@@ -365,12 +379,8 @@ int RunAnchor(const std::string& built, int rounds, bool uniform)
 
 int RunParts(const std::string& built)
 {
-    BenchWorld world;
-    int argc = 1;
-    char name[] = "window_bench";
-    char* argv[] = {name, nullptr};
-    QApplication application(argc, argv);
-    UseCatalogue(built, world.ArchiveFolder());
+    ChildWorld child(built);
+    const BenchWorld& world = child.world;
 
     Clock::time_point t = Clock::now();
     Lines lines;
