@@ -18,6 +18,7 @@
 #include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
+#include "KeptLinks.h"
 #include "MessageHooks.h"
 #include "Opener.h"
 #include "Process.h"
@@ -386,6 +387,7 @@ private:
     bool terminateRequested_ = false;
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
+    KeptLinks keptLinks_;         // every link's line while a category is shown (dovra_lists.cpp)
     QSize requestedOuterSize_;    // from the settings, until the frame is known
     Qt::Orientations designSize_;  // sizes not stored: the design client area
 };
