@@ -97,6 +97,14 @@ public:
     void Kolejno1Click();
     void Usutkategori1Click();
 
+    // ---- store results (dovra_storeresults.cpp)
+    // The "<i>" of the focused link row; -1 when the list is empty.
+    int FocusedLinkId() const;
+    // True when result is DbOk; otherwise the list is reloaded from the
+    // store with the row of focusId (link or category id) focused.
+    bool LinksStored(int result, int focusId);
+    bool CategoriesStored(int result, int focusId);
+
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
 

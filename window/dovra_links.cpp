@@ -95,8 +95,9 @@ void TForm1::Usutenlink1Click()
                                         platform::MbYesNo | platform::MbIconExclamation);
     if (answer != platform::IdYes)
         return;
-    ListBox1->DeleteSelected();
-    DbDeleteLinks(ArchiveFolder, lines);
+    // The rows go only once the store has deleted them.
+    if (LinksStored(DbDeleteLinks(ArchiveFolder, lines), FocusedLinkId()))
+        ListBox1->DeleteSelected();
 }
 
 void TForm1::Kopiujlinkdoschowka1Click()
