@@ -1,5 +1,7 @@
 #include "QtBoxes.h"
 
+#include <limits>
+
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -12,7 +14,8 @@
 namespace platform {
 namespace {
 
-constexpr int kInputBoxMaxTyped = 255;
+// No limit on what is typed or pasted: a cut address is a broken link.
+constexpr int kInputBoxMaxLength = std::numeric_limits<int>::max();
 
 QMessageBox::Icon IconOf(unsigned flags)
 {
@@ -68,7 +71,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel(prompt, this));
         edit_ = new QLineEdit(this);
-        edit_->setMaxLength(std::max<int>(kInputBoxMaxTyped, static_cast<int>(value.size())));
+        edit_->setMaxLength(kInputBoxMaxLength);
         edit_->setText(value);
         edit_->selectAll();
         edit_->setMinimumWidth(320);

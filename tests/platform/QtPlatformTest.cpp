@@ -3,6 +3,7 @@
 // message hooks.
 #include <QApplication>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
@@ -141,22 +142,39 @@ private slots:
         QCOMPARE(caption, QStringLiteral("Quomira"));
     }
 
-    void inputBoxTakesAtMost255TypedCharacters()
+    // A pasted address is taken whole, however long: 300 characters are
+    // common, and beyond QLineEdit's own default limit of 32767 too.
+    void inputBoxTakesALongPastedAddress_data()
     {
+        QTest::addColumn<int>("length");
+        QTest::newRow("300") << 300;
+        QTest::newRow("40000") << 40000;
+    }
+    void inputBoxTakesALongPastedAddress()
+    {
+        QFETCH(int, length);
+        const QString address = QStringLiteral("http://example.com/?q=") + QString(length - 22, u'x');
+        QApplication::clipboard()->setText(address);
         QtBoxes boxes;
         OnModal([](QWidget* dialog) {
             QLineEdit* edit = dialog->findChild<QLineEdit*>();
-            edit->clear();
-            QTest::keyClicks(edit, QString(300, u'x'));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
             ClickButton(dialog, "OK");
         });
-        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", ""), QString(255, u'x'));
+        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", ""), address);
     }
 
-    void inputBoxNeverCutsALongerDefault()
+    void inputBoxKeepsALongDefaultAndWhatIsTypedAfterIt()
     {
         QtBoxes boxes;
         const QString longText(400, u'y');
+        OnModal([](QWidget* dialog) {
+            QLineEdit* edit = dialog->findChild<QLineEdit*>();
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, "zz");
+            ClickButton(dialog, "OK");
+        });
+        QCOMPARE(boxes.InputBox("c", "p", longText), longText + "zz");
         OnModal([](QWidget* dialog) { ClickButton(dialog, "OK"); });
         QCOMPARE(boxes.InputBox("c", "p", longText), longText);
     }
