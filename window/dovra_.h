@@ -97,13 +97,16 @@ public:
     void Kolejno1Click();
     void Usutkategori1Click();
 
-    // ---- store results (dovra_storeresults.cpp)
+    // ---- failures the user sees (dovra_feedback.cpp)
     // The "<i>" of the focused link row; -1 when the list is empty.
     int FocusedLinkId() const;
     // True when result is DbOk; otherwise the list is reloaded from the
     // store with the row of focusId (link or category id) focused.
     bool LinksStored(int result, int focusId);
     bool CategoriesStored(int result, int focusId);
+    // Opens one link (Windows-1250 text); false, once the user has been told,
+    // when the desktop's opener cannot be started.
+    bool OpenLinkOrSay(const std::string& link);
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);

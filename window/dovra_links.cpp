@@ -122,8 +122,10 @@ void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
 void TForm1::Otwrzlinkwdomylnympr1Click()
 {
     platform::BusyGuard busy(Busy);
+    // Without an opener the other links would fail alike: said once.
     for (int row : ListBox1->SelectedRows())
-        opener_->Open(GetTagValue(ListBox1->Item(row), kLinkTag));
+        if (!OpenLinkOrSay(GetTagValue(ListBox1->Item(row), kLinkTag)))
+            return;
 }
 
 void TForm1::ListBox1DblClick()

@@ -1,7 +1,8 @@
-// What the window shows is what the catalogue file holds: a write the store
-// refuses (another program holds the catalogue, or refuses a row) leaves the
-// lists as the file has them, checked with SQL after each failed write; and a
-// catalogue that cannot be reached says so instead of dropping the change.
+// Failures the user sees. What the window shows is what the catalogue file
+// holds: a write the store refuses (another program holds the catalogue, or
+// refuses a row) leaves the lists as the file has them, checked with SQL
+// after each failed write; a catalogue that cannot be reached says so
+// instead of dropping the change; a link that cannot be opened is said once.
 #include <sqlite3.h>
 
 #include <QAction>
@@ -45,7 +46,7 @@ std::vector<int> Ids(const WindowFixture::Rows& rows)
 
 }  // namespace
 
-class StoredStateTest : public QObject {
+class FeedbackTest : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> fx;
     std::unique_ptr<OtherProgram> other;
@@ -277,7 +278,56 @@ private slots:
         QVERIFY(!QFileInfo::exists(QString::fromStdString(fx->Root() + "odlaczony")));
         QCOMPARE(form.Busy, false);
     }
+
+    // ---- a desktop whose opener cannot be started
+
+    void linkThatCannotBeOpenedIsSaidOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("command") << "command";
+        QTest::newRow("Enter") << "Enter";
+        QTest::newRow("double click") << "double click";
+    }
+    void linkThatCannotBeOpenedIsSaidOnce()
+    {
+        QFETCH(QString, how);
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        opener->SetCannotStart(true);
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1, 2, 3}, 1);
+        if (how == "command")
+            form.Otwrzlinkwdomylnympr1->trigger();
+        else if (how == "Enter")
+            form.ListBox1KeyDown(Qt::Key_Return);
+        else
+            form.ListBox1DblClick();
+
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].kind, BoxKind::MessageBox);
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://b.pl"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Ostrzeżenie"));
+        QCOMPARE(asked[0].flags, 0x30u);
+        QCOMPARE(form.Busy, false);
+    }
+
+    // A link the program refuses to open (one naming an executable file) is
+    // no missing opener: nothing is said, the other links open.
+    void refusedLinkIsNoMissingOpener()
+    {
+        fx->AddLink(dom, "", "pusty");
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        auto* opened = opener.get();
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 4}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://a.pl")});
+    }
 };
 
-QTEST_MAIN(StoredStateTest)
-#include "StoredStateTest.moc"
+QTEST_MAIN(FeedbackTest)
+#include "FeedbackTest.moc"
