@@ -1,5 +1,6 @@
 #include "ScriptedBoxes.h"
 
+#include <QWidget>
 #include <QtGlobal>
 
 namespace platform {
@@ -18,6 +19,15 @@ QString BoxKindName(BoxKind kind)
     }
     return QStringLiteral("?");
 }
+
+namespace {
+
+QString OwnerName(const QWidget* owner)
+{
+    return owner ? QString::fromLatin1(owner->metaObject()->className()) : QString();
+}
+
+}  // namespace
 
 QString AskedBox::Describe() const
 {
@@ -54,9 +64,9 @@ const BoxAnswer* ScriptedBoxes::Ask(const AskedBox& box, std::initializer_list<B
     return nullptr;
 }
 
-int ScriptedBoxes::MessageBox(QWidget*, const QString& text, const QString& caption, unsigned flags)
+int ScriptedBoxes::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
 {
-    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}};
+    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}, OwnerName(owner)};
     const unsigned buttons = flags & MbButtonsMask;
     if (buttons == MbOk) {
         asked_.push_back(box);
@@ -69,17 +79,17 @@ int ScriptedBoxes::MessageBox(QWidget*, const QString& text, const QString& capt
 
 void ScriptedBoxes::ShowMessage(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}});
+    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}, {}});
 }
 
 void ScriptedBoxes::ShowException(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}});
+    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}, {}});
 }
 
 QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
 {
-    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue};
+    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return defaultValue;
@@ -88,7 +98,7 @@ QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, c
 
 bool ScriptedBoxes::InputQuery(const QString& caption, const QString& prompt, QString& value)
 {
-    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value};
+    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return false;
@@ -105,19 +115,19 @@ bool ScriptedBoxes::AnswerPath(const AskedBox& box, QString& path)
     return true;
 }
 
-bool ScriptedBoxes::OpenFile(QWidget*, const FileDialogRequest& request, QString& path)
+bool ScriptedBoxes::OpenFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::OpenFile, request.fileName, request.title, 0, request.filter}, path);
+    return AnswerPath({BoxKind::OpenFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
 }
 
-bool ScriptedBoxes::SaveFile(QWidget*, const FileDialogRequest& request, QString& path)
+bool ScriptedBoxes::SaveFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::SaveFile, request.fileName, request.title, 0, request.filter}, path);
+    return AnswerPath({BoxKind::SaveFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
 }
 
-bool ScriptedBoxes::SelectDirectory(QWidget*, const QString& caption, QString& directory)
+bool ScriptedBoxes::SelectDirectory(QWidget* owner, const QString& caption, QString& directory)
 {
-    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory}, directory);
+    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory, OwnerName(owner)}, directory);
 }
 
 }  // namespace platform

@@ -34,6 +34,7 @@ struct AskedBox {
     QString caption;  // caption or dialog title
     unsigned flags = 0;
     QString value;    // default text, filter, or the starting folder
+    QString owner;    // class name of the owning window ("TForm3"), "" for none
 
     // "MessageBox 'text' / 'caption' flags 0x30"
     QString Describe() const;

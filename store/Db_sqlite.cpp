@@ -7,6 +7,7 @@
 #include "Convert.h"
 #include "Cp1250.h"
 #include "Funcs.h"
+#include "Like.h"
 #include "Messages.h"
 
 std::vector<CatItem> CatItems;
@@ -102,7 +103,7 @@ int SQLiteClass::Open()
         db = nullptr;
         return 1;
     }
-    if (CreateTablesQuietly() != 0) {
+    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTablesQuietly() != 0) {
         ShowOpenError(sqlite3_errmsg(db));
         sqlite3_close(db);
         db = nullptr;
@@ -331,6 +332,10 @@ int SQLiteClass::GetMaxLinkPos(int catId)
 int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
 {
     const std::string pattern = "%" + text + "%";
+    // The connection's LIKE compares program text byte by byte; the flag
+    // decides whether case counts (the collation named in the statement is
+    // SQLite's and means nothing to it).
+    likeIgnoresCase = (flags & SearchFlagNoCase) != 0;
     const auto search = [&](const char* column) {
         std::string format = catId == -1 ? std::string("select * from LINKS where ") + column + " like '%q'"
                                          : "select * from LINKS where CAT_ID=" + IntToStr(catId) + " and " +

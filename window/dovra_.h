@@ -15,12 +15,14 @@
 #include <QMainWindow>
 
 #include "Boxes.h"
+#include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
 #include "MessageHooks.h"
 #include "Opener.h"
 #include "Process.h"
 #include "Timer.h"
+#include "Tray.h"
 
 class QAction;
 class QGroupBox;
@@ -48,8 +50,9 @@ public:
     // ---- start-up and shutdown
     void FormCreate();
     void FormClose();
-    // Start-up decided that the program ends now (another instance runs):
-    // the event loop is not entered and the close handler does not run.
+    // Start-up decided that the program ends now (another instance runs, or
+    // the update library said so): the event loop is not entered and the
+    // close handler does not run.
     bool TerminateRequested() const { return terminateRequested_; }
 
     // What start-up read for its own use from the settings file.
@@ -107,6 +110,113 @@ public:
     // Opens one link (Windows-1250 text); false, once the user has been told,
     // when the desktop's opener cannot be started.
     bool OpenLinkOrSay(const std::string& link);
+
+    // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
+    // The external libraries are "update.so" and "archuse.so" in the
+    // executable's folder, loaded by absolute path for one call each; a
+    // missing or unloadable one is warned about ("Nie znaleziono wymaganej
+    // biblioteki '<file>'" / "Ostrzeżenie", owner this window), a missing
+    // export skipped silently.
+    //
+    // Asks the update library's _SprVer("dovra", Version, "Quomira", mode)
+    // whether the program is to end now; false when the library or its
+    // export is missing.
+    bool CheckForUpdate(int mode);
+    // Has the archive library's _OpenArch unpack the legacy files of
+    // ArchiveFolder into TempFolder + RunTempSubfolder, which it first makes
+    // with mode 0700 (see UnpackAndImportLegacy).
+    void OpenArchives();
+    // Start-up's offer: when archiveFolder holds "dovra.ldb", or "dovrad1.z"
+    // with "dovrad2.z", asks whether to convert; on Yes unpacks and imports
+    // (UnpackAndImportLegacy) and, once that succeeded, gives the legacy
+    // files their ".bak" names. 0 when nothing was converted or the
+    // conversion succeeded, else the helper's result code.
+    int ConvertLegacyDatabase(const std::string& tempFolder, const std::string& runTempSubfolder,
+                              const std::string& archiveFolder);
+    // Unpacks and imports the legacy catalogue of archiveFolder; shared by
+    // start-up's conversion and the catalogue folder switch. In order:
+    //  1. the archive library unpacks into tempFolder + runTempSubfolder
+    //     (OpenArchives). That folder is made here with mode 0700 right
+    //     before _OpenArch; when anything has its name already, or
+    //     tempFolder is empty, "Nie można utworzyć katalogu plików
+    //     tymczasowych :\n" + its path is shown and the library not called;
+    //  2. the progress window TForm10 is shown, its animation running;
+    //  3. only when the unpacked folder holds "kategorie":
+    //     DbImportLegacyFolder(archiveFolder, tempFolder, runTempSubfolder),
+    //     which creates archiveFolder's "dovra.db" when absent;
+    //  4. TForm10 is closed and freed, on every way out.
+    // Returns DbOk when a catalogue was imported; DbOpenFailed when nothing
+    // was unpacked (library or export missing, folder not made, no
+    // "kategorie"), nothing then being imported; otherwise the import's
+    // code (DbOpenFailed, DbReopenFailed, DbWriteFailed; the store has
+    // shown its message). An exception of the import (a legacy file that
+    // cannot be read) leaves it after the steps above.
+    // On disk: the run subfolder it made is gone afterwards on every way
+    // out, with whatever the library left in it; a name taken by something
+    // else is never touched. The legacy files are left as they are: their
+    // backup names are the caller's.
+    int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
+                              const std::string& archiveFolder);
+    // ---- search (dovra_search.cpp)
+    void Szukajlinkuwkategorii1Click();
+    void Szukaj1Click();
+    void ConnectSearchCommands();
+    // After LoadCategories(catId): when the selected category row does not
+    // carry catId, "Wszystkie" (the last row, where every link is listed) is
+    // selected instead.
+    void SelectCategoryOrAll(int catId);
+    // Exactly the rows of the link selected, the focus on the first of them.
+    void SelectLinkById(int linkId);
+    platform::Opener& LinkOpener() { return *opener_; }
+    // ---- exports and the about box (dovra_export.cpp)
+    void Doplikutekstowego1Click();
+    void DoplikuHTML1Click();
+    void Doplikutekstowego2Click();
+    void DoplikuHTML2Click();
+    // Asks for a file and writes category catId (-1: every category) into it.
+    void ExportToText(int catId);
+    void ExportToHtml(int catId);
+    void Oprogramie1Click();
+    // Connects the export items and the about command (from ConnectCommands).
+    void ConnectExportCommands();
+    // The exports' save dialog: its filter and file name.
+    platform::FileDialogRequest SaveDialog1;
+    // ---- clipboard monitor and link import (dovra_import.cpp)
+    void Dodajlinkzeschowka1Click();
+    void Dodajlinkizpliku1Click();
+    void Timer1Timer();
+    // source: "CLIP" for the clipboard's text, else the path of a text file.
+    void ImportLinks(const std::string& source);
+    void ToolButton20Click();
+    void Monitorowanieschowka2Click();
+    void Monitorowanieschowka1Click();
+    void PopupMenu1Popup();
+    // The clipboard is reached through this object (the desktop's by default).
+    void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
+    platform::Clipboard& Clipboard() { return *clipboard_; }
+    // The open dialog of "Dodaj linki z pliku".
+    platform::FileDialogRequest OpenDialog1{
+        {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+    // ---- tray (dovra_tray.cpp)
+    void TrayIcon1Click();
+    void PopupMenu2Popup();
+    void Poka1Click();
+    void Ukryj1Click();
+    void Zamknij1Click();
+    void FormShow();
+    void FormHide();
+    // The main window's own event handling: the change to the minimised
+    // state goes on to WMSysCommand.
+    void Dispatch(QEvent& message);
+    // After a minimise: to the tray, when there is one.
+    void WMSysCommand();
+    // Whether the desktop has a tray is asked of this host (the desktop's by default).
+    void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
+
+    // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
+    void Opcjeprogramu1Click();
+    // The executable's folder, ending with "/".
+    std::string ExeFolder() const;
 
     // Links are opened through this opener (the desktop's by default).
     void SetOpener(std::unique_ptr<platform::Opener> opener);
@@ -241,12 +351,24 @@ private:
     QAction* ToolButton(const QString& hint, int image);
     void ConnectHandlers();
     void ConnectCommands();
+    void ConnectImport();
     // Runs a link or category command when its menu item or button fires.
     void OnTriggered(QAction* action, void (TForm1::*handler)());
     // The "<i>" of a row of the category list.
     int CategoryIdOfRow(int row) const;
     // Moves the selected links one row up or down and stores the new positions.
     void ApplyLinkMove(const linkorder::LinkMove& move);
+
+    // Tray (dovra_tray.cpp): the tray icon's click, its menu, the close commands.
+    void ConnectTray();
+    // A tray add command: chosen while Busy is raised, it does nothing.
+    void OnTrayAddCommand(QAction* item, void (TForm1::*handler)());
+    // The tray icon is shown in a tray that the desktop has.
+    bool InTray() const;
+    // The program is ending: the monitor stops, open modal windows are cancelled.
+    void EndForClose();
+    std::unique_ptr<platform::TrayHost> trayHost_ = std::make_unique<platform::DesktopTrayHost>();
+    bool closed_ = false;  // the close handler has run
 
     // Start-up steps (dovra_startup.cpp).
     bool TakeSingleInstance();
@@ -257,8 +379,18 @@ private:
     void ApplyFrameCorrection();
     void ApplyOuterMinimum();
 
+    // Legacy conversion steps (dovra_legacy.cpp).
+    bool UpdateCheckEndsStartup();
+    void OfferLegacyConversion();
+    std::string ExternalLibraryPath(const char* fileName) const;
+    void WarnLibraryMissing(const char* fileName);
+    // OpenArchives for the given folders; true when it made the run subfolder.
+    bool UnpackLegacyFiles(const std::string& tempFolder, const std::string& runTempSubfolder,
+                           const std::string& archiveFolder);
+
     std::string exePath_;
     std::unique_ptr<platform::Opener> opener_;
+    std::unique_ptr<platform::Clipboard> clipboard_ = std::make_unique<platform::SystemClipboard>();
     platform::SingleInstanceLock instanceLock_;
     platform::MessageHooks hooks_;
     QStandardItemModel* headerModel_ = nullptr;

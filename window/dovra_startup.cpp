@@ -11,6 +11,7 @@
 
 #include "Convert.h"
 #include "Db_funcs.h"
+#include "FileOps.h"
 #include "Files.h"
 #include "Funcs.h"
 #include "IniFile.h"
@@ -77,7 +78,12 @@ void TForm1::FormCreate()
     }
     ResolveFolders();
     ReadSettings();
-    // The update check and the legacy conversion come here.
+    if (UpdateCheckEndsStartup()) {
+        terminateRequested_ = true;
+        busy.KeepRaised();
+        return;
+    }
+    OfferLegacyConversion();
 
     TrayIcon1->show();
     platform::ProcessMessages();
@@ -101,7 +107,9 @@ void TForm1::ResolveFolders()
 {
     const std::string exeFolder = platform::ExtractFilePath(exePath_);
     TempFolder = GetTempDir();
-    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "/";
+    // Six random characters: never a name another user of a shared temp
+    // folder could take first.
+    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "_" + platform::RandomCharacters(6) + "/";
     SettingsFolder = exeFolder;
     const std::string appData = GetAppDataDir();
     if (!appData.empty()) {
@@ -198,6 +206,7 @@ void TForm1::ApplyFrameCorrection()
 
 bool TForm1::event(QEvent* event)
 {
+    Dispatch(*event);
     switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
@@ -249,8 +258,12 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    event->accept();
+    if (closed_)
+        return;  // a second close while the program ends
+    closed_ = true;
     // A failed write has been shown; the window closes all the same.
     platform::RunGuarded(boxes, [this] { FormClose(); });
-    event->accept();
+    EndForClose();
     emit Closed();
 }

@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(form.SettingsFolder, fx->SettingsFolder());
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(form.TempFolder, fx->TempFolder());
-        QVERIFY(QRegularExpression(QStringLiteral("^dovratemp_\\d{12}/$"))
+        QVERIFY(QRegularExpression(QStringLiteral("^dovratemp_\\d{12}_[A-Za-z0-9]{6}/$"))
                     .match(QString::fromStdString(form.RunTempSubfolder))
                     .hasMatch());
         QCOMPARE(form.SearchInLinks, true);

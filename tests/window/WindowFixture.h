@@ -36,6 +36,7 @@
 #include "IniFile.h"
 #include "LineListBox.h"
 #include "ScriptedBoxes.h"
+#include "TestLibrary.h"
 #include "dovra_.h"
 
 class WindowFixture {
@@ -53,6 +54,10 @@ public:
     // The stand-in executable: its folder and its file name matter.
     std::string ExePath() const { return ExeFolder() + exeName_; }
     void SetExeName(const std::string& name) { exeName_ = name; }
+
+    // The stand-in executable folder holds the shipped "update.so"; tests
+    // put the test library there under either name through Library().
+    TestLibrary& Library() { return *library_; }
 
     // The settings file in the settings folder.
     std::string SettingsPath() const { return SettingsFolder() + "dovra.ini"; }
@@ -89,6 +94,7 @@ private:
     std::string root_;
     std::string exeName_ = "quomira";
     std::vector<std::unique_ptr<EnvGuard>> env_;
+    std::unique_ptr<TestLibrary> library_;
     std::unique_ptr<TForm1> form_;
 };
 

@@ -1,0 +1,88 @@
+#include "FileOps.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <string_view>
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+std::string WithoutTrailingSlash(std::string path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+}  // namespace
+
+bool CreatePrivateFolder(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    const std::string folder = WithoutTrailingSlash(path);
+    // mkdir never follows a symbolic link in the last component: any
+    // existing name, a dangling link included, fails with EEXIST.
+    if (::mkdir(folder.c_str(), 0700) != 0)
+        return false;
+    // The umask may have taken bits away; set exactly 0700 on what was made.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool modeSet = ::fchmod(fd, 0700) == 0;
+    ::close(fd);
+    return modeSet;
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    if (errno != EINVAL && errno != ENOSYS)
+        return false;
+    // The file system cannot rename without replacing: a hard link fails
+    // when the target name exists.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return false;
+    return ::unlink(from.c_str()) == 0;
+}
+
+bool RenameReplace(const std::string& from, const std::string& to)
+{
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool DeleteFile(const std::string& path)
+{
+    return ::unlink(path.c_str()) == 0;
+}
+
+std::string RandomCharacters(int count)
+{
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string text;
+    while (static_cast<int>(text.size()) < count) {
+        unsigned char bytes[32];
+        const ssize_t got = ::getrandom(bytes, sizeof bytes, 0);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR)
+                continue;
+            break;  // no random source: the caller gets fewer characters
+        }
+        for (ssize_t i = 0; i < got && static_cast<int>(text.size()) < count; ++i) {
+            // 248 = 4 * 62: higher bytes are dropped so that no character
+            // is likelier than another.
+            if (bytes[i] < 248)
+                text += kAlphabet[bytes[i] % kAlphabet.size()];
+        }
+    }
+    return text;
+}
+
+}  // namespace platform

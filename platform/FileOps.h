@@ -1,0 +1,33 @@
+// File operations with exact rules about what already has the target name:
+// a private folder that is never an existing one, a rename that never
+// replaces, one that replaces in a single step, and deleting a file.
+// POSIX only, no Qt. Paths are native bytes; a trailing "/" is allowed
+// on folder names.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// Creates one folder with mode 0700 (whatever the umask). False when it
+// fails, in particular when anything has that name already: a folder, a
+// file, a symbolic link (followed or not, dangling or not).
+bool CreatePrivateFolder(const std::string& path);
+
+// Renames from to to only when nothing has the name to: renameat2 with
+// RENAME_NOREPLACE, else (a file system without it) link and unlink. False
+// when it fails; a taken target then leaves both names as they were.
+bool RenameNoReplace(const std::string& from, const std::string& to);
+
+// Renames from to to in one step, replacing a file named to (rename(2)).
+// False when it fails; both names are then as they were.
+bool RenameReplace(const std::string& from, const std::string& to);
+
+// Deletes a file (a symbolic link itself, never what it points to); not
+// a folder. False when it fails.
+bool DeleteFile(const std::string& path);
+
+// count letters and digits ([A-Za-z0-9]) from the system's random source.
+std::string RandomCharacters(int count);
+
+}  // namespace platform
