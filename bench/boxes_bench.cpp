@@ -5,7 +5,6 @@
 // nothing is deleted). --baseline also times a bare QMessageBox given the
 // same text, once (it takes seconds).
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
@@ -27,23 +27,10 @@
 #include "QtBoxes.h"
 #include "dovra_.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 constexpr int kLinks = 10000;
 constexpr double kGoalMs = 200;
-
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Runs command; once a modal box is on the screen the time is taken and the
 // box is answered by clicking the button captioned answer.
@@ -124,10 +111,7 @@ int main(int argc, char* argv[])
         std::fputs("links were deleted\n", stderr);
         return 1;
     }
-    const double median = Median(question);
-    std::printf("%-52s median %8.2f ms  best %8.2f ms  (goal < %.0f ms) %s\n",
-                "delete question for 10,000 links, until shown", median,
-                *std::min_element(question.begin(), question.end()), kGoalMs, median < kGoalMs ? "ok" : "SLOW");
+    Report("delete question for 10,000 links, until shown", question, kGoalMs);
 
     if (baseline) {
         QString text = QStringLiteral("Czy napewno usunąć link(i) :");
@@ -141,7 +125,7 @@ int main(int argc, char* argv[])
                 box.exec();
             },
             QStringLiteral("Nie"));
-        std::printf("%-52s once   %8.2f ms\n", "baseline: a bare QMessageBox with the same text", bare);
+        Report("baseline: a bare QMessageBox with the same text, once", {bare}, 0);
     }
-    return median < kGoalMs ? 0 : 2;
+    return Median(question) < kGoalMs ? 0 : 2;
 }
