@@ -101,6 +101,17 @@ public:
     void Kolejno1Click();
     void Usutkategori1Click();
 
+    // ---- failures the user sees (dovra_feedback.cpp)
+    // The "<i>" of the focused link row; -1 when the list is empty.
+    int FocusedLinkId() const;
+    // True when result is DbOk; otherwise the list is reloaded from the
+    // store with the row of focusId (link or category id) focused.
+    bool LinksStored(int result, int focusId);
+    bool CategoriesStored(int result, int focusId);
+    // Opens one link (Windows-1250 text); false, once the user has been told,
+    // when the desktop's opener cannot be started.
+    bool OpenLinkOrSay(const std::string& link);
+
     // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
     // The external libraries are "update.so" and "archuse.so" in the
     // executable's folder, loaded by absolute path for one call each; a
