@@ -192,12 +192,15 @@ public:
     void Monitorowanieschowka2Click();
     void Monitorowanieschowka1Click();
     void PopupMenu1Popup();
+    // Switches the monitor on or off; the toolbar button and both menus' items show it.
+    void SwitchMonitor(bool on);
     // The clipboard is reached through this object (the desktop's by default).
     void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
     platform::Clipboard& Clipboard() { return *clipboard_; }
     // The open dialog of "Dodaj linki z pliku".
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+
     // ---- tray (dovra_tray.cpp)
     void TrayIcon1Click();
     void PopupMenu2Popup();
