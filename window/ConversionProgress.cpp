@@ -76,9 +76,8 @@ void TForm10::CreateComponents()
     Animate1 = new ProgressAnimation(Panel1);
     Animate1->setFixedHeight(kAnimationHeight);
 
-    auto* inner = new QVBoxLayout(Panel1);
-    const int bevel = Panel1->frameWidth();
-    inner->setContentsMargins(bevel, bevel, bevel, bevel);
+    auto* inner = new QVBoxLayout(Panel1);  // inside the bevel
+    inner->setContentsMargins(0, 0, 0, 0);
     inner->setSpacing(0);
     inner->addWidget(Label1, 1);
     inner->addWidget(Animate1);
