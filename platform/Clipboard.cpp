@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include "QtText.h"
 
@@ -16,6 +17,55 @@ void SetClipboardText(const std::string& textCp1250)
 std::string ClipboardText()
 {
     return FromQString(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+}
+
+bool SystemClipboard::HasText()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    return data && data->hasText();
+}
+
+QString SystemClipboard::Text()
+{
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    if (!data)
+        throw EClipboardError("Cannot open clipboard");
+    return data->text();
+}
+
+void SystemClipboard::SetText(const QString& text)
+{
+    QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
+}
+
+void TestClipboard::Hold(const QString& text)
+{
+    state_ = State::HoldsText;
+    text_ = text;
+}
+
+void TestClipboard::HoldNoText()
+{
+    state_ = State::NoText;
+    text_.clear();
+}
+
+void TestClipboard::FailReads()
+{
+    state_ = State::ReadFails;
+}
+
+bool TestClipboard::HasText()
+{
+    return state_ != State::NoText;
+}
+
+QString TestClipboard::Text()
+{
+    ++reads_;
+    if (state_ == State::ReadFails)
+        throw EClipboardError("Cannot open clipboard");
+    return text_;
 }
 
 }  // namespace platform

@@ -1,12 +1,65 @@
 // The system clipboard's text, as the program's Windows-1250 bytes. A
 // character the code page lacks reads as "?".
+//
+// The main window reaches the clipboard through a Clipboard object it holds,
+// so that tests can give it one that holds no text, holds a text or cannot
+// be read.
 #pragma once
 
+#include <stdexcept>
 #include <string>
+
+#include <QString>
 
 namespace platform {
 
 void SetClipboardText(const std::string& textCp1250);
 std::string ClipboardText();
+
+// Raised when the clipboard's text cannot be read.
+class EClipboardError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+
+    // Whether the clipboard offers text.
+    virtual bool HasText() = 0;
+    // The clipboard's text; EClipboardError when it cannot be read.
+    virtual QString Text() = 0;
+    virtual void SetText(const QString& text) = 0;
+};
+
+// The desktop's clipboard (its Clipboard mode, not the selection).
+class SystemClipboard final : public Clipboard {
+public:
+    bool HasText() override;
+    QString Text() override;
+    void SetText(const QString& text) override;
+};
+
+// For tests: a clipboard that holds no text, holds a text, or offers text
+// that cannot be read; it counts the reads.
+class TestClipboard final : public Clipboard {
+public:
+    void Hold(const QString& text);
+    void HoldNoText();
+    void FailReads();
+
+    int Reads() const { return reads_; }
+
+    bool HasText() override;
+    QString Text() override;
+    void SetText(const QString& text) override { Hold(text); }
+
+private:
+    enum class State { NoText, HoldsText, ReadFails };
+    State state_ = State::NoText;
+    QString text_;
+    int reads_ = 0;
+};
 
 }  // namespace platform

@@ -111,17 +111,36 @@ std::string Cp1250ToUtf8(const std::string& text)
 
 std::string Utf8ToCp1250(const std::string& text)
 {
+    return Utf8ToCp1250(text, Unmappable::Question);
+}
+
+std::string Utf8ToCp1250(const std::string& text, Unmappable rule)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(text.size());
     const auto& reverse = ReverseTable();
     for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
         const char32_t cp = NextCodePoint(text, i);
         if (cp < 0x80) {
             out += static_cast<char>(cp);
             continue;
         }
         const auto found = reverse.find(cp);
-        out += found != reverse.end() ? static_cast<char>(found->second) : '?';
+        if (found != reverse.end()) {
+            out += static_cast<char>(found->second);
+        } else if (rule == Unmappable::PercentUtf8 && i - start > 1) {
+            // A whole character (a broken sequence is one byte): its UTF-8 bytes.
+            for (std::size_t k = start; k < i; ++k) {
+                const auto byte = static_cast<unsigned char>(text[k]);
+                out += '%';
+                out += kHex[byte >> 4];
+                out += kHex[byte & 0xF];
+            }
+        } else {
+            out += '?';
+        }
     }
     return out;
 }

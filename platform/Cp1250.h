@@ -13,6 +13,16 @@ std::string Cp1250ToUtf8(const std::string& text);
 // UTF-8 sequence) becomes "?".
 std::string Utf8ToCp1250(const std::string& text);
 
+// How a character outside Windows-1250 is written.
+enum class Unmappable {
+    Question,     // "?", the code page's own rule
+    PercentUtf8,  // its UTF-8 bytes percent-encoded ("%D0%9C"): link texts, so the link still opens
+};
+
+// UTF-8 to Windows-1250 bytes with the given rule for a character outside the
+// code page; a broken UTF-8 sequence still becomes "?".
+std::string Utf8ToCp1250(const std::string& text, Unmappable rule);
+
 // The Unicode code point of one Windows-1250 byte (0xFFFD where undefined).
 char32_t Cp1250ToCodePoint(unsigned char byte);
 

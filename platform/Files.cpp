@@ -50,6 +50,18 @@ bool FileExists(const std::string& path)
     return fs::is_regular_file(path, ec);
 }
 
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    if (fs::exists(a, ec) && fs::exists(b, ec))
+        return fs::equivalent(a, b, ec) && !ec;
+    const fs::path first = fs::weakly_canonical(fs::absolute(a, ec), ec);
+    if (ec)
+        return false;
+    const fs::path second = fs::weakly_canonical(fs::absolute(b, ec), ec);
+    return !ec && first == second;
+}
+
 bool RemoveFolder(const std::string& path)
 {
     std::string p = path;

@@ -24,6 +24,11 @@ std::string UserDataFolder();
 // True for an existing regular file (a link to one counts).
 bool FileExists(const std::string& path);
 
+// True when the two paths name one file: for existing files the same device
+// and inode (hard and symbolic links and other spellings count), otherwise
+// the same path once made absolute and its links resolved.
+bool SameFile(const std::string& a, const std::string& b);
+
 // Removes an empty folder (or a symbolic link standing for one); false when it fails.
 bool RemoveFolder(const std::string& path);
 

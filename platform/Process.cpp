@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Files.h"
@@ -44,6 +45,23 @@ bool CreateDir(const std::string& path)
 {
     std::error_code error;
     return fs::create_directory(path, error) && !error;
+}
+
+bool CreatePrivateDirs(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    if (DirectoryExists(trimmed))
+        return true;
+    const std::string parent = ExtractFilePath(trimmed);
+    if (!parent.empty() && parent != trimmed + "/" && !CreatePrivateDirs(parent))
+        return false;
+    if (::mkdir(trimmed.c_str(), 0700) == 0)
+        return true;
+    return errno == EEXIST && DirectoryExists(trimmed);
 }
 
 bool MoveFileReplace(const std::string& from, const std::string& to)

@@ -16,6 +16,9 @@ std::string ExtractFilePath(const std::string& path);
 bool DirectoryExists(const std::string& path);
 // Creates one folder level; false when it fails or the folder existed.
 bool CreateDir(const std::string& path);
+// Creates a folder with every missing parent, each folder it creates with
+// mode 0700 (for the user alone). True when the folder exists afterwards.
+bool CreatePrivateDirs(const std::string& path);
 // Moves a file, replacing an existing target; across file systems it copies
 // and deletes. False when it fails.
 bool MoveFileReplace(const std::string& from, const std::string& to);

@@ -20,4 +20,11 @@ inline std::string FromQString(const QString& text)
     return Utf8ToCp1250(text.toStdString());
 }
 
+// A link text entering the program: a character the code page lacks is kept
+// percent-encoded as its UTF-8 bytes, so the link still opens.
+inline std::string LinkFromQString(const QString& text)
+{
+    return Utf8ToCp1250(text.toStdString(), Unmappable::PercentUtf8);
+}
+
 }  // namespace platform

@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev
   libgtest-dev
   fonts-dejavu-core
+  xvfb openbox trayer xdotool xclip xdg-utils x11-utils
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,12 +1,8 @@
 // The bodies of the plain-text and HTML export files: a heading per category
 // followed by its links, one stream write per category.
-#include <ios>
-
 #include "Db_sqlite.h"
+#include "OutputFile.h"
 
-namespace {
-
-// Text put into the HTML page as text or as an attribute value.
 std::string HtmlEscape(const std::string& text)
 {
     std::string out;
@@ -22,6 +18,8 @@ std::string HtmlEscape(const std::string& text)
     }
     return out;
 }
+
+namespace {
 
 void AppendTextBody(std::string& body, const std::string& name)
 {
@@ -71,7 +69,7 @@ int SQLiteClass::ExportBody(std::ostream& out, int catId, bool html)
             AppendTextBody(body, category.name);
         out.write(body.data(), static_cast<std::streamsize>(body.size()));
         if (!out)
-            throw std::ios_base::failure("Stream write error");
+            throw EWriteError();
     }
     return 0;
 }

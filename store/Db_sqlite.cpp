@@ -6,6 +6,7 @@
 
 #include "Convert.h"
 #include "Funcs.h"
+#include "Like.h"
 #include "Messages.h"
 
 std::vector<CatItem> CatItems;
@@ -98,7 +99,7 @@ int SQLiteClass::Open()
         db = nullptr;
         return 1;
     }
-    if (CreateTables() != 0) {
+    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTables() != 0) {
         sqlite3_close(db);
         db = nullptr;
         return 1;
@@ -307,6 +308,10 @@ int SQLiteClass::GetMaxLinkPos(int catId)
 int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
 {
     const std::string pattern = "%" + text + "%";
+    // The connection's LIKE compares program text byte by byte; the flag
+    // decides whether case counts (the collation named in the statement is
+    // SQLite's and means nothing to it).
+    likeIgnoresCase = (flags & SearchFlagNoCase) != 0;
     const auto search = [&](const char* column) {
         std::string format = catId == -1 ? std::string("select * from LINKS where ") + column + " like '%q'"
                                          : "select * from LINKS where CAT_ID=" + IntToStr(catId) + " and " +

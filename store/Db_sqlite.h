@@ -35,6 +35,10 @@ extern std::vector<LinkItem> LinkItems;
 int CategoryRowCallback(void* unused, int columns, char** values, char** names);
 int LinkRowCallback(void* unused, int columns, char** values, char** names);
 
+// Text put into an HTML page as text or as an attribute value: "&", "<",
+// ">" and the double quote as entities, every other byte as it is.
+std::string HtmlEscape(const std::string& text);
+
 // Search flags, combined by OR.
 enum SearchFlags { SearchFlagLinks = 1, SearchFlagDescriptions = 2, SearchFlagNoCase = 4 };
 
@@ -86,7 +90,7 @@ public:
     int SaveChangedLinkPositions();
 
     // Export bodies: 0, or 1 when a link query failed (the connection is then
-    // closed and the export ends). A failing stream write throws.
+    // closed and the export ends). A failing stream write throws EWriteError.
     int ExportText(std::ostream& out, int catId);
     int ExportHtml(std::ostream& out, int catId);
 
@@ -99,6 +103,8 @@ public:
     std::map<int, int> catOldPos;
     std::map<int, int> linkOldPos;
     int dbVersion = 0;
+    // Whether the connection's LIKE ignores case (Like.h); set by SearchLinks.
+    bool likeIgnoresCase = false;
 
 private:
     int ShowError();

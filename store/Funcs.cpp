@@ -226,3 +226,14 @@ void SyncListBoxLines(ListBoxLines& box, const std::vector<std::string>& lines, 
         box.SetSelected(sel, true);
     }
 }
+
+int SyncSelectionRow(const std::vector<std::string>& lines, int selectId)
+{
+    if (selectId == -1 && !lines.empty())
+        selectId = StrToInt(GetTagValue(lines.back(), "<i>"));
+    int sel = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (StrToInt(GetTagValue(lines[i], "<i>")) == selectId)
+            sel = static_cast<int>(i);
+    return sel;
+}

@@ -71,3 +71,8 @@ int MaxPosInListBox(const ListBoxLines& box);
 // end, rewriting only the items that differ) and focuses and selects the last
 // line whose "<i>" is selectId (-1: the last line; none: the first line).
 void SyncListBoxLines(ListBoxLines& box, const std::vector<std::string>& lines, int selectId);
+
+// The row that SyncListBoxLines focuses and selects for these lines: the last
+// whose "<i>" is selectId (-1: the last line's id), else 0. EConvertError on
+// a line whose "<i>" is no whole number.
+int SyncSelectionRow(const std::vector<std::string>& lines, int selectId);

@@ -1,12 +1,18 @@
-// The owner-drawn list box of the window: a QListWidget whose rows are the
-// tagged lines themselves, kept as exact bytes in LineRole. A draw handler
-// paints every row; the store's list helpers work on it through
-// ListBoxLines.
+// The owner-drawn list box of the window: a list view over a model of its
+// own that holds the rows' tagged lines as exact bytes, one string per row,
+// with no item object per row. A draw handler paints every row; the store's
+// list helpers work on it through ListBoxLines.
 //
 // As in the class library: ItemIndex is the focused row, set without
 // touching the selection; programmatic changes never emit UserClicked, only
 // the user's mouse or keyboard does; a right click opens the context menu
 // without moving the selection; Qt's own Ctrl+A and Ctrl+C are off.
+//
+// The box keeps its own flag per row of which rows are selected, so reading
+// and changing one row's selection costs nothing per call. Changes made row
+// by row are gathered and handed to the view's selection model as one set
+// of ranges the next time the event loop turns, or earlier when anything
+// reaches the selection model, paints or takes user input.
 #pragma once
 
 #include <functional>
@@ -14,13 +20,19 @@
 #include <vector>
 
 #include <QColor>
-#include <QListWidget>
+#include <QListView>
 
 #include "Funcs.h"
 
+class QItemSelection;
+class QItemSelectionModel;
 class QPainter;
 
-class LineListBox : public QListWidget, public ListBoxLines {
+namespace linelist {
+class LineModel;
+}
+
+class LineListBox : public QListView, public ListBoxLines {
     Q_OBJECT
 public:
     static constexpr int LineRole = Qt::UserRole;
@@ -29,6 +41,7 @@ public:
     using DrawItemHandler = std::function<void(QPainter&, const QRect&, int, bool)>;
 
     explicit LineListBox(QWidget* parent = nullptr);
+    ~LineListBox() override;
 
     void SetDrawItem(DrawItemHandler handler) { drawItem_ = std::move(handler); }
     void SetItemHeight(int height);
@@ -39,29 +52,50 @@ public:
     void SetMultiSelect(bool multiSelect);
 
     // ListBoxLines
-    int Count() const override { return count(); }
+    int Count() const override;
     std::string Item(int index) const override;
     void Append(const std::string& line) override;
     void Replace(int index, const std::string& line) override;
     void DeleteLast() override;
-    int ItemIndex() const override { return currentRow(); }
+    int ItemIndex() const override;
     void SetItemIndex(int index) override;
     bool Selected(int index) const override;
     void SetSelected(int index, bool selected) override;
 
-    void Clear() { clear(); }
+    void Clear();
     // Every row's line, in list order.
-    std::vector<std::string> Lines() const;
+    const std::vector<std::string>& Lines() const;
+    // The rows become exactly these lines and no row is selected: one model
+    // reset when the list was empty, otherwise the rows past the shorter of
+    // the two lists are inserted or removed at the end at once and only the
+    // rows whose text differs are repainted.
+    void SetLines(std::vector<std::string> lines);
+    // What SyncListBoxLines does, in one change: the rows become the lines,
+    // and the last row whose "<i>" is selectId (-1: the last line's id; none:
+    // the first row) is focused and is the only one selected.
+    void SyncLines(std::vector<std::string> lines, int selectId);
     // The selected rows, ascending, and their number.
     std::vector<int> SelectedRows() const;
-    int SelCount() const;
+    int SelCount() const { return selCount_; }
     // Exactly these rows selected (ascending), in one change; the focused
     // row stays where it is.
     void SetSelectedRows(const std::vector<int>& rows);
-    // Removes every selected row; no row is selected afterwards.
+    // Removes every selected row in one pass; no row is selected afterwards.
+    // The focus stays on its row, or when that row goes, moves to the
+    // nearest remaining row above it (the first remaining row when none).
     void DeleteSelected();
     // Paints one row through the draw handler (the delegate's work).
     void DrawRow(QPainter& painter, const QRect& rect, int index, bool selected) const;
+    // The row's rectangle in the viewport.
+    QRect RowRect(int index) const;
+
+    // The view's selection model, with the row-by-row changes made so far
+    // handed over first, so whoever reads or changes it sees them.
+    QItemSelectionModel* selectionModel() const;
+    // Deselects every row, those changed row by row included.
+    void clearSelection();
+    // Hands the row-by-row selection changes to the selection model now.
+    void FlushSelection() const;
 
 signals:
     // The user chose a row with the mouse or moved with the keyboard.
@@ -77,8 +111,24 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
+    int CurrentRow() const;
+    // Follows the selection model's changes that did not come from the flags.
+    void FollowSelection(const QItemSelection& selected, const QItemSelection& deselected);
+    void MarkRows(const QItemSelection& ranges, char mark);
+    // Every flag down, nothing pending and nothing selected in the view.
+    void UnmarkAll();
+    void SchedulePendingFlush();
+    void ApplyFlags();
+
+    linelist::LineModel* model_;
+    std::vector<char> marks_;  // one flag per row: selected
+    int selCount_ = 0;
+    mutable bool pending_ = false;   // the flags differ from the selection model
+    bool flushQueued_ = false;
+    bool applying_ = false;          // the flags are being handed over
     DrawItemHandler drawItem_;
     int itemHeight_ = 18;
     QColor color_ = Qt::white;

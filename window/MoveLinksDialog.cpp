@@ -1,8 +1,5 @@
 #include "MoveLinksDialog.h"
 
-#include <functional>
-
-#include <QAbstractItemDelegate>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QGroupBox>
@@ -12,6 +9,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "CategoryCombo.h"
 #include "Convert.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
@@ -26,31 +24,6 @@ const QColor kComboColour(255, 255, 249);
 constexpr int kItemHeight = 18;
 constexpr int kCancelImage = 2;
 constexpr int kMoveImage = 20;
-
-// Paints every row of the combo's list through the dialog's draw handler.
-class ComboRowDelegate : public QAbstractItemDelegate {
-public:
-    using Draw = std::function<void(QPainter&, const QRect&, int, bool)>;
-
-    ComboRowDelegate(QObject* parent, Draw draw) : QAbstractItemDelegate(parent), draw_(std::move(draw)) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        painter->save();
-        painter->setClipRect(option.rect);
-        painter->setFont(option.font);
-        draw_(*painter, option.rect, index.row(), option.state & QStyle::State_Selected);
-        painter->restore();
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override
-    {
-        return QSize(option.rect.width(), kItemHeight);
-    }
-
-private:
-    Draw draw_;
-};
 
 bool IsEnter(int key)
 {
@@ -92,8 +65,9 @@ void TForm7::CreateComponents()
     palette.setColor(QPalette::Base, kComboColour);
     ComboBox1->setPalette(palette);
     ComboBox1->setIconSize(QSize(images_.Width(), images_.Height()));
-    ComboBox1->view()->setItemDelegate(new ComboRowDelegate(
-        ComboBox1, [this](QPainter& p, const QRect& r, int i, bool s) { ComboBox1DrawItem(p, r, i, s); }));
+    ComboBox1->view()->setItemDelegate(new categorycombo::RowDelegate(
+        ComboBox1, [this](QPainter& p, const QRect& r, int i, bool s) { ComboBox1DrawItem(p, r, i, s); },
+        kItemHeight));
     ComboBox1->installEventFilter(this);
     groupLayout->addWidget(ComboBox1);
     layout->addWidget(GroupBox1);
@@ -125,17 +99,12 @@ void TForm7::FormCreate()
 
 void TForm7::SetItems(const std::vector<std::string>& categoryLines)
 {
-    ComboBox1->clear();
-    const QIcon icon = images_.Icon(rows::kCategoryImage);
-    for (const std::string& line : categoryLines) {
-        ComboBox1->addItem(icon, platform::ToQString(GetTagValue(line, "<n>")));
-        ComboBox1->setItemData(ComboBox1->count() - 1, QByteArray::fromStdString(line), LineRole);
-    }
+    categorycombo::SetLines(*ComboBox1, categoryLines, images_);
 }
 
 std::string TForm7::Item(int index) const
 {
-    return ComboBox1->itemData(index, LineRole).toByteArray().toStdString();
+    return categorycombo::Line(*ComboBox1, index);
 }
 
 void TForm7::DeleteLast()
@@ -146,9 +115,7 @@ void TForm7::DeleteLast()
 
 void TForm7::ComboBox1DrawItem(QPainter& painter, const QRect& rect, int index, bool selected)
 {
-    const QString name = platform::ToQString(GetTagValue(Item(index), "<n>"));
-    rows::PaintImageTextRow(painter, rect, kComboColour, index, selected, images_, rows::kCategoryImage, name,
-                            /*imageTop=*/0);
+    categorycombo::PaintRow(painter, rect, *ComboBox1, index, selected, kComboColour, images_);
 }
 
 void TForm7::StoreResult(int id)

@@ -58,6 +58,8 @@ void TForm1::ConnectHandlers()
     connect(ListBox1, &LineListBox::KeyDown, this,
             [this](int key) { platform::RunGuarded(boxes, [&] { ListBox1KeyDown(key); }); });
     ConnectCommands();
+    ConnectImport();
+    ConnectTray();
 }
 
 void TForm1::OnTriggered(QAction* action, void (TForm1::*handler)())
@@ -90,12 +92,13 @@ void TForm1::ConnectCommands()
         OnTriggered(command.item, command.handler);
         OnTriggered(command.button, command.handler);
     }
-    OnTriggered(Dodajnowylink2, &TForm1::Dodajnowylink1Click);
 
     OnTriggered(Dodajnowkategori1, &TForm1::Dodajnowkategori1Click);
     OnTriggered(Zmienazw1, &TForm1::Zmienazw1Click);
     OnTriggered(Kolejno1, &TForm1::Kolejno1Click);
     OnTriggered(Usutkategori1, &TForm1::Usutkategori1Click);
+    ConnectSearchCommands();
+    ConnectExportCommands();
 
     OnTriggered(Opcjeprogramu1, &TForm1::Opcjeprogramu1Click);
     OnTriggered(ToolButton13, &TForm1::Opcjeprogramu1Click);

@@ -15,12 +15,14 @@
 #include <QMainWindow>
 
 #include "Boxes.h"
+#include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
 #include "MessageHooks.h"
 #include "Opener.h"
 #include "Process.h"
 #include "Timer.h"
+#include "Tray.h"
 
 class QAction;
 class QGroupBox;
@@ -144,6 +146,61 @@ public:
     // backup names are the caller's.
     int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
                               const std::string& archiveFolder);
+    // ---- search (dovra_search.cpp)
+    void Szukajlinkuwkategorii1Click();
+    void Szukaj1Click();
+    void ConnectSearchCommands();
+    // After LoadCategories(catId): when the selected category row does not
+    // carry catId, "Wszystkie" (the last row, where every link is listed) is
+    // selected instead.
+    void SelectCategoryOrAll(int catId);
+    // Exactly the rows of the link selected, the focus on the first of them.
+    void SelectLinkById(int linkId);
+    platform::Opener& LinkOpener() { return *opener_; }
+    // ---- exports and the about box (dovra_export.cpp)
+    void Doplikutekstowego1Click();
+    void DoplikuHTML1Click();
+    void Doplikutekstowego2Click();
+    void DoplikuHTML2Click();
+    // Asks for a file and writes category catId (-1: every category) into it.
+    void ExportToText(int catId);
+    void ExportToHtml(int catId);
+    void Oprogramie1Click();
+    // Connects the export items and the about command (from ConnectCommands).
+    void ConnectExportCommands();
+    // The exports' save dialog: its filter and file name.
+    platform::FileDialogRequest SaveDialog1;
+    // ---- clipboard monitor and link import (dovra_import.cpp)
+    void Dodajlinkzeschowka1Click();
+    void Dodajlinkizpliku1Click();
+    void Timer1Timer();
+    // source: "CLIP" for the clipboard's text, else the path of a text file.
+    void ImportLinks(const std::string& source);
+    void ToolButton20Click();
+    void Monitorowanieschowka2Click();
+    void Monitorowanieschowka1Click();
+    void PopupMenu1Popup();
+    // The clipboard is reached through this object (the desktop's by default).
+    void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
+    platform::Clipboard& Clipboard() { return *clipboard_; }
+    // The open dialog of "Dodaj linki z pliku".
+    platform::FileDialogRequest OpenDialog1{
+        {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+    // ---- tray (dovra_tray.cpp)
+    void TrayIcon1Click();
+    void PopupMenu2Popup();
+    void Poka1Click();
+    void Ukryj1Click();
+    void Zamknij1Click();
+    void FormShow();
+    void FormHide();
+    // The main window's own event handling: the change to the minimised
+    // state goes on to WMSysCommand.
+    void Dispatch(QEvent& message);
+    // After a minimise: to the tray, when there is one.
+    void WMSysCommand();
+    // Whether the desktop has a tray is asked of this host (the desktop's by default).
+    void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
 
     // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
     void Opcjeprogramu1Click();
@@ -283,12 +340,24 @@ private:
     QAction* ToolButton(const QString& hint, int image);
     void ConnectHandlers();
     void ConnectCommands();
+    void ConnectImport();
     // Runs a link or category command when its menu item or button fires.
     void OnTriggered(QAction* action, void (TForm1::*handler)());
     // The "<i>" of a row of the category list.
     int CategoryIdOfRow(int row) const;
     // Moves the selected links one row up or down and stores the new positions.
     void ApplyLinkMove(const linkorder::LinkMove& move);
+
+    // Tray (dovra_tray.cpp): the tray icon's click, its menu, the close commands.
+    void ConnectTray();
+    // A tray add command: chosen while Busy is raised, it does nothing.
+    void OnTrayAddCommand(QAction* item, void (TForm1::*handler)());
+    // The tray icon is shown in a tray that the desktop has.
+    bool InTray() const;
+    // The program is ending: the monitor stops, open modal windows are cancelled.
+    void EndForClose();
+    std::unique_ptr<platform::TrayHost> trayHost_ = std::make_unique<platform::DesktopTrayHost>();
+    bool closed_ = false;  // the close handler has run
 
     // Start-up steps (dovra_startup.cpp).
     bool TakeSingleInstance();
@@ -297,6 +366,7 @@ private:
     void SetOuterSize(int width, int height);
     void RealignControls();
     void ApplyFrameCorrection();
+    void ApplyOuterMinimum();
 
     // Legacy conversion steps (dovra_legacy.cpp).
     bool UpdateCheckEndsStartup();
@@ -309,6 +379,7 @@ private:
 
     std::string exePath_;
     std::unique_ptr<platform::Opener> opener_;
+    std::unique_ptr<platform::Clipboard> clipboard_ = std::make_unique<platform::SystemClipboard>();
     platform::SingleInstanceLock instanceLock_;
     platform::MessageHooks hooks_;
     QStandardItemModel* headerModel_ = nullptr;
@@ -316,4 +387,5 @@ private:
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
     QSize requestedOuterSize_;    // from the settings, until the frame is known
+    Qt::Orientations designSize_;  // sizes not stored: the design client area
 };

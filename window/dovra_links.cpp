@@ -2,7 +2,6 @@
 // of the shown category.
 #include <QAction>
 
-#include "Clipboard.h"
 #include "Convert.h"
 #include "Db_funcs.h"
 #include "Files.h"
@@ -28,7 +27,7 @@ void TForm1::BuildLinkLine(std::string& text, int catId)
 void TForm1::Dodajnowylink1Click()
 {
     platform::BusyGuard busy(Busy);
-    std::string text = platform::FromQString(
+    std::string text = platform::LinkFromQString(
         boxes.InputBox(QStringLiteral("Treść linku"), QStringLiteral("Proszę podać treść linku : "), QString()));
     if (text.empty())
         return;
@@ -57,7 +56,7 @@ void TForm1::Zmielink1Click()
     if (!boxes.InputQuery(QStringLiteral("Zmiana linku"), QStringLiteral("Podaj nową treść linku : "), text))
         return;
     const int catId = SelectedCategoryId();
-    const std::string changed = SetTagValue(line, platform::FromQString(text), kLinkTag);
+    const std::string changed = SetTagValue(line, platform::LinkFromQString(text), kLinkTag);
     const int linkId = StrToInt(GetTagValue(changed, kIdTag));
     DbUpdateLinks(ArchiveFolder, {changed});
     LoadLinks(catId, linkId);
@@ -107,7 +106,7 @@ void TForm1::Kopiujlinkdoschowka1Click()
     const std::string text = linkorder::JoinLinkTexts(ListBox1->Lines(), rows);
     // The clipboard monitor takes the program's own copy as already imported.
     LastImport = platform::SplitLines(text);
-    platform::SetClipboardText(text);
+    clipboard_->SetText(platform::ToQString(text));
 }
 
 void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
@@ -115,7 +114,7 @@ void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
     const std::vector<int> rows = ListBox1->SelectedRows();
     if (rows.empty())
         return;
-    platform::SetClipboardText(linkorder::JoinDescriptions(ListBox1->Lines(), rows));
+    clipboard_->SetText(platform::ToQString(linkorder::JoinDescriptions(ListBox1->Lines(), rows)));
 }
 
 void TForm1::Otwrzlinkwdomylnympr1Click()

@@ -1,5 +1,6 @@
 // The category list, the link list and the column header over the links.
 #include <algorithm>
+#include <utility>
 
 #include <QAction>
 #include <QEvent>
@@ -31,7 +32,7 @@ int TForm1::LoadCategories(int selectId)
     Lines lines{kUncategorisedLine};
     const int result = DbGetCategories(ArchiveFolder, lines);
     lines.push_back(kAllCategoriesLine);
-    SyncListBoxLines(*ListBox2, lines, selectId);
+    ListBox2->SyncLines(std::move(lines), selectId);
     return result;
 }
 
@@ -40,7 +41,7 @@ int TForm1::LoadLinks(int catId, int selectId)
     Lines lines;
     const int result = DbGetLinks(ArchiveFolder, lines, catId);
     if (result == DbOk)
-        SyncListBoxLines(*ListBox1, lines, selectId);
+        ListBox1->SyncLines(std::move(lines), selectId);
     return result;
 }
 

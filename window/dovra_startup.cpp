@@ -1,6 +1,7 @@
 // Start-up and shutdown of the main window, and the settings file
 // "dovra.ini" with its sections "Opcje" and "Sciezki".
 #include <ctime>
+#include <limits>
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -28,6 +29,7 @@ const std::string kPaths = "Sciezki";
 constexpr int kMinWidth = 640;
 constexpr int kMinHeight = 470;
 constexpr int kDefaultMonitorInterval = 1000;
+constexpr int kNotStored = std::numeric_limits<int>::min();
 
 // "yyyymmddhhnn" of the current local time.
 std::string CurrentMinuteStamp()
@@ -43,6 +45,16 @@ std::string CurrentMinuteStamp()
 QSize FrameExtra(const QWidget& window)
 {
     return window.frameGeometry().size() - window.geometry().size();
+}
+
+// A folder read from the settings file, ending with "/" as every folder the
+// window holds does: "/home/u/arch" would put "archdovra.db" beside the
+// catalogue. An empty text (no folder) stays empty.
+std::string WithTrailingSlash(const std::string& folder)
+{
+    if (folder.empty() || folder.back() == '/')
+        return folder;
+    return folder + "/";
 }
 
 }  // namespace
@@ -102,8 +114,9 @@ void TForm1::ResolveFolders()
     const std::string appData = GetAppDataDir();
     if (!appData.empty()) {
         SettingsFolder = appData + "/Quomira/";
-        if (!platform::DirectoryExists(SettingsFolder))
-            platform::CreateDir(SettingsFolder);
+        // A new account may have no ~/.local/share yet: the folder is made
+        // with its missing parents, each for the user alone.
+        platform::CreatePrivateDirs(SettingsFolder);
         const std::string oldFile = exeFolder + kSettingsFile;
         const std::string newFile = SettingsFolder + kSettingsFile;
         if (!exeFolder.empty() && platform::FileExists(oldFile) && !platform::FileExists(newFile))
@@ -117,9 +130,18 @@ void TForm1::ReadSettings()
     const platform::IniFile ini(SettingsFolder + kSettingsFile);
     RealignControls();
 
+    // Until the window is framed its outer size is the design client area;
+    // a size not stored grows by the frame once the frame is known.
     const QSize outer = frameGeometry().size();
-    const int width = ini.ReadInteger(kOptions, "Szer", outer.width());
-    const int height = ini.ReadInteger(kOptions, "Wys", outer.height());
+    const int storedWidth = ini.ReadInteger(kOptions, "Szer", kNotStored);
+    const int storedHeight = ini.ReadInteger(kOptions, "Wys", kNotStored);
+    designSize_ = {};
+    if (storedWidth == kNotStored)
+        designSize_ |= Qt::Horizontal;
+    if (storedHeight == kNotStored)
+        designSize_ |= Qt::Vertical;
+    const int width = storedWidth == kNotStored ? outer.width() : storedWidth;
+    const int height = storedHeight == kNotStored ? outer.height() : storedHeight;
     SetOuterSize(width, height);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const int left = ini.ReadInteger(kOptions, "PolX", (screen.width() - width) / 2);
@@ -132,8 +154,8 @@ void TForm1::ReadSettings()
     RealignControls();
     FormResize();  // section 0 := header width - Pasek
 
-    TempFolder = ini.ReadString(kPaths, "Temp", TempFolder);
-    ArchiveFolder = ini.ReadString(kPaths, "Archiwa", ArchiveFolder);
+    TempFolder = WithTrailingSlash(ini.ReadString(kPaths, "Temp", TempFolder));
+    ArchiveFolder = WithTrailingSlash(ini.ReadString(kPaths, "Archiwa", ArchiveFolder));
     UstPoz = static_cast<signed char>(ini.ReadInteger(kOptions, "UstPoz", 0) & 0xFF);
     if (UstPoz < 0 || UstPoz > 1)
         UstPoz = 0;
@@ -152,21 +174,39 @@ void TForm1::SetOuterSize(int width, int height)
     resize(QSize(width, height) - FrameExtra(*this));
 }
 
+// The minimum size 640 x 470 is the outer frame's, as the stored size is:
+// Qt's minimum is the client area's, so it shrinks by the frame.
+void TForm1::ApplyOuterMinimum()
+{
+    const QSize minimum = QSize(kMinWidth, kMinHeight) - FrameExtra(*this);
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum);
+}
+
 void TForm1::ApplyFrameCorrection()
 {
-    if (!requestedOuterSize_.isValid() || !isVisible())
+    if (!isVisible())
         return;
     const QSize extra = FrameExtra(*this);
     if (extra.width() <= 0 && extra.height() <= 0)
         return;  // no frame reported (yet)
-    const QSize wanted = requestedOuterSize_ - extra;
+    ApplyOuterMinimum();
+    if (!requestedOuterSize_.isValid())
+        return;
+    QSize outer = requestedOuterSize_;
+    if (designSize_ & Qt::Horizontal)
+        outer.rwidth() += extra.width();
+    if (designSize_ & Qt::Vertical)
+        outer.rheight() += extra.height();
     requestedOuterSize_ = QSize();
+    const QSize wanted = outer.expandedTo(QSize(kMinWidth, kMinHeight)) - extra;
     if (wanted != size())
         resize(wanted);
 }
 
 bool TForm1::event(QEvent* event)
 {
+    Dispatch(*event);
     switch (event->type()) {
     case QEvent::Show:
     case QEvent::Move:
@@ -218,8 +258,12 @@ void TForm1::FormClose()
 
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    event->accept();
+    if (closed_)
+        return;  // a second close while the program ends
+    closed_ = true;
     // A failed write has been shown; the window closes all the same.
     platform::RunGuarded(boxes, [this] { FormClose(); });
-    event->accept();
+    EndForClose();
     emit Closed();
 }

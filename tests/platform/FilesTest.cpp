@@ -91,6 +91,35 @@ TEST_F(FilesTest, FileExistsOnlyForRegularFiles)
     EXPECT_FALSE(FileExists(root + "missing"));
 }
 
+TEST_F(FilesTest, SameFileByDeviceAndInodeOrResolvedPath)
+{
+    Write("file", "x");
+    Write("other", "x");
+    fs::create_directory(root + "sub");
+    fs::create_hard_link(root + "file", root + "hard");
+    fs::create_symlink(root + "file", root + "soft");
+    fs::create_directory_symlink(root + "sub", root + "subalias");
+    const struct Case {
+        std::string a, b;
+        bool same;
+    } cases[] = {
+        {root + "file", root + "file", true},
+        {root + "file", root + "hard", true},
+        {root + "soft", root + "file", true},
+        {root + "sub/../file", root + "file", true},
+        {root + "file", root + "other", false},  // the same bytes, another file
+        {root + "file", root + "missing", false},
+        {root + "missing", root + "sub/../missing", true},  // neither exists yet
+        {root + "subalias/missing", root + "sub/missing", true},
+        {root + "missing", root + "missing2", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.a + " / " + c.b);
+        EXPECT_EQ(SameFile(c.a, c.b), c.same);
+        EXPECT_EQ(SameFile(c.b, c.a), c.same);
+    }
+}
+
 TEST_F(FilesTest, RemoveFolderRemovesOnlyEmptyFoldersAndLinks)
 {
     fs::create_directories(root + "empty");

@@ -5,6 +5,7 @@
 #include <streambuf>
 
 #include "Db_funcs.h"
+#include "OutputFile.h"
 #include "TestSupport.h"
 
 using namespace storetest;
@@ -131,5 +132,18 @@ TEST_F(ExportTest, AStreamThatFailsToWriteThrowsOutOfTheFacade)
             Lines cats;
             EXPECT_EQ(DbGetCategories(dir, cats), DbOk);  // the store takes calls again
         }
+    }
+}
+
+TEST_F(ExportTest, AFailedWriteIsTheStreamWriteError)
+{
+    SeedAB();
+    FailingBuf buf;
+    std::ostream out(&buf);
+    try {
+        DbExportText(dir, out, -1);
+        ADD_FAILURE() << "no error";
+    } catch (const EWriteError& error) {
+        EXPECT_EQ(std::string(error.what()), "Stream write error");
     }
 }

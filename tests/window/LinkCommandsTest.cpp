@@ -364,7 +364,7 @@ private slots:
         QVERIFY(opened->Opened().isEmpty());
 
         // A double click: the first click selects the row, the second opens it.
-        const QPoint row1 = form.ListBox1->visualItemRect(form.ListBox1->item(1)).center();
+        const QPoint row1 = form.ListBox1->RowRect(1).center();
         QTest::mouseClick(form.ListBox1->viewport(), Qt::LeftButton, {}, row1);
         QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, row1);
         QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://www.n2.pl")});
@@ -372,7 +372,7 @@ private slots:
 
         // The double click event counts below the last row as well.
         opened->Clear();
-        const QPoint below(row1.x(), form.ListBox1->visualItemRect(form.ListBox1->item(2)).bottom() + 30);
+        const QPoint below(row1.x(), form.ListBox1->RowRect(2).bottom() + 30);
         QTest::mouseDClick(form.ListBox1->viewport(), Qt::LeftButton, {}, below);
         QCOMPARE(SelectedRows(*form.ListBox1), std::vector<int>{1});
         QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://www.n2.pl")});

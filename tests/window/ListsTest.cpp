@@ -82,7 +82,7 @@ std::vector<QAction*> UntouchedCommands(TForm1& f)
 
 QPoint RowCentre(LineListBox& box, int row)
 {
-    return box.visualItemRect(box.item(row)).center();
+    return box.RowRect(row).center();
 }
 
 }  // namespace

@@ -152,7 +152,10 @@ private slots:
         row("AktPoz missing: AllCategories", "[Opcje]\r\nSzer=700\r\n", "categoryRow", 2);
         row("AktPoz 0: Uncategorised", "[Opcje]\r\nAktPoz=0\r\n", "categoryRow", 0);
         row("AktPoz unknown: first row", "[Opcje]\r\nAktPoz=999\r\n", "categoryRow", 0);
-        row("Temp used as stored", "[Sciezki]\r\nTemp=/inny/temp\r\n", "TempFolder", QStringLiteral("/inny/temp"));
+        row("Temp gets its trailing slash", "[Sciezki]\r\nTemp=/inny/temp\r\n", "TempFolder",
+            QStringLiteral("/inny/temp/"));
+        row("Temp with its slash", "[Sciezki]\r\nTemp=/inny/temp/\r\n", "TempFolder", QStringLiteral("/inny/temp/"));
+        row("Temp empty stays empty", "[Sciezki]\r\nTemp=\r\n", "TempFolder", QString());
         row("only the options dialog's keys",
             "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=1500\r\nWersja=0\r\nUstPoz=1\r\n[Sciezki]\r\nTemp=/t/\r\n",
             "interval", 1500);
@@ -203,6 +206,33 @@ private slots:
         QCOMPARE(form.ArchiveFolder, other);
         QCOMPARE(form.ListBox2->Count(), 3);
         QCOMPARE(GetTagValue(form.ListBox2->Item(1), "<n>"), std::string("Gdzie indziej"));
+    }
+
+    // "Archiwa=/x/archiwum" names the folder: its catalogue is read, and no
+    // "archiwumdovra.db" appears beside it.
+    void archiveFolderWithoutTrailingSlash()
+    {
+        const std::string other = fx->Root() + "archiwum";
+        fs::create_directories(other);
+        DbAddCategories(other + "/", {CategoryLine(-1, 1, "Gdzie indziej", "")});
+        fx->WriteSettings("[Sciezki]\r\nArchiwa=" + other + "\r\n");
+        TForm1& form = fx->Start();
+        QCOMPARE(form.ArchiveFolder, other + "/");
+        QCOMPARE(GetTagValue(form.ListBox2->Item(1), "<n>"), std::string("Gdzie indziej"));
+        QVERIFY(!fs::exists(other + "dovra.db"));
+    }
+
+    // A new account without ~/.local/share: the settings folder is made with
+    // its parents, each for the user alone, and the catalogue lives there.
+    void settingsFolderIsMadeWithItsParents()
+    {
+        const std::string dataHome = fx->Root() + "nowe/konto/share";
+        EnvGuard data("XDG_DATA_HOME", dataHome);
+        TForm1& form = fx->Start();
+        QCOMPARE(form.SettingsFolder, dataHome + "/Quomira/");
+        QVERIFY(fs::exists(dataHome + "/Quomira/dovra.db"));
+        for (const std::string& made : {fx->Root() + "nowe", fx->Root() + "nowe/konto", dataHome, dataHome + "/Quomira"})
+            QCOMPARE(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
     }
 
     void unreadableArchiveLeavesOnlyThePseudoCategories()

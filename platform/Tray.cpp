@@ -1,0 +1,37 @@
+#include "Tray.h"
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+namespace platform {
+
+bool DesktopTrayHost::Available() const
+{
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void OnTrayClick(QSystemTrayIcon& icon, QObject& context, std::function<void()> onClick)
+{
+    QObject::connect(&icon, &QSystemTrayIcon::activated, &context,
+                     [onClick = std::move(onClick)](QSystemTrayIcon::ActivationReason reason) {
+                         if (reason == QSystemTrayIcon::Trigger)
+                             onClick();
+                     });
+}
+
+void MinimizeWindow(QWidget& window)
+{
+    window.setWindowState(window.windowState() | Qt::WindowMinimized);
+}
+
+void RestoreWindow(QWidget& window)
+{
+    // A widget shown while its state says minimised comes back minimised.
+    if (window.windowState() & Qt::WindowMinimized)
+        window.setWindowState(window.windowState() & ~Qt::WindowMinimized);
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
+}  // namespace platform

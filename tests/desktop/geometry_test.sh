@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# The outer frame's geometry: the design size at the first start, the size
+# and place saved at close and restored at the next start, and the minimum
+# size 640 x 470 of the outer frame.
+source "$(dirname "$0")/lib.sh"
+
+main="Quomira v1.3.0.0"
+
+start_desktop
+
+# First start: the design client area 642 x 420 with the frame around it,
+# raised to the minimum height of the outer frame.
+start_program
+id=$(wait_window "$main")
+wait_until 5 test "$(frame_extents "$id")" != "0 0 0 0" || fail "openbox put no frame on the window"
+read -r left right top bottom < <(frame_extents "$id")
+want_w=$((642 + left + right))
+want_h=$((420 + top + bottom))
+[ "$want_h" -lt 470 ] && want_h=470
+got=$(wait_geometry "$id" "* * $want_w $want_h") || fail "outer size at the first start: expected $want_w x $want_h, got '$got'"
+
+# Moved and resized by the user, then closed: the outer frame is saved.
+xdotool windowsize --sync "$id" 800 600
+xdotool windowmove --sync "$id" 100 80
+sleep 0.3
+read -r x y w h < <(window_geometry "$id")
+note "before close: $x $y $w $h"
+close_window "$id"
+wait_exit "$PROGRAM_PID" 10 || fail "the program did not end after its window was closed"
+expect_eq "$(ini_value Szer) $(ini_value Wys) $(ini_value PolX) $(ini_value PolY)" "$w $h $x $y" "saved geometry"
+
+# Restored at the next start.
+start_program
+id=$(wait_window "$main")
+got=$(wait_geometry "$id" "$x $y $w $h") || fail "restored geometry: expected '$x $y $w $h', got '$got'"
+
+# The minimum size holds for the outer frame, when the user makes the window
+# smaller ...
+xdotool windowsize --sync "$id" 300 200 2>/dev/null || true
+got=$(wait_geometry "$id" "$x $y 640 470") || fail "shrunk below the minimum: '$got'"
+close_window "$id"
+wait_exit "$PROGRAM_PID" 10 || fail "the program did not end"
+expect_eq "$(ini_value Szer) $(ini_value Wys)" "640 470" "saved minimum size"
+
+# ... and when the settings file holds a smaller size.
+sed -i -e 's/^Szer=.*/Szer=300/' -e 's/^Wys=.*/Wys=100/' "$HOME/.local/share/Quomira/dovra.ini"
+start_program
+id=$(wait_window "$main")
+got=$(wait_geometry "$id" "$x $y 640 470") || fail "a stored size below the minimum: '$got'"
+note "geometry saved, restored and held to the minimum"
