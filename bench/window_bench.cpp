@@ -14,6 +14,7 @@
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
+#include "LargeCatalogue.h"
 #include "LineListBox.h"
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
@@ -21,9 +22,6 @@
 using Clock = std::chrono::steady_clock;
 
 namespace {
-
-constexpr int kCategories = 50;
-constexpr int kLinksPerCategory = 2000;
 
 double Seconds(Clock::time_point since)
 {
@@ -38,32 +36,6 @@ void Settle(QWidget& window)
     QCoreApplication::processEvents();
 }
 
-void BuildCatalogue(const std::string& folder)
-{
-    Lines categories;
-    for (int c = 1; c <= kCategories; ++c)
-        categories.push_back(CategoryLine(-1, c, "Kategoria " + std::to_string(c), ""));
-    DbAddCategories(folder, categories);
-    Lines stored;
-    DbGetCategories(folder, stored);
-    Lines links;
-    links.reserve(kCategories * kLinksPerCategory);
-    for (const std::string& line : stored) {
-        const int catId = std::stoi(GetTagValue(line, "<i>"));
-        for (int i = 1; i <= kLinksPerCategory; ++i)
-            links.push_back(LinkLine(-1, catId, i,
-                                     "http://www.example" + std::to_string(catId) + ".pl/strona/" + std::to_string(i),
-                                     "Opis linku numer " + std::to_string(i)));
-    }
-    DbInsertLinks(folder, links);
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -74,7 +46,7 @@ int main(int argc, char* argv[])
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
 
     const Clock::time_point building = Clock::now();
-    BuildCatalogue(world.ArchiveFolder());
+    BuildLargeCatalogue(world.ArchiveFolder());
     std::printf("catalogue of %d links in %d categories built in %.2f s\n", kCategories * kLinksPerCategory,
                 kCategories, Seconds(building));
 

@@ -30,6 +30,17 @@ QString MailTarget()
            QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(about::kMailSubject)));
 }
 
+// The label's font style: underline alone, or no style at all.
+void SetStyle(QLabel* label, bool underline)
+{
+    QFont font = label->font();
+    font.setBold(false);
+    font.setItalic(false);
+    font.setStrikeOut(false);
+    font.setUnderline(underline);
+    label->setFont(font);
+}
+
 }  // namespace
 
 TForm6::TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes)
@@ -95,22 +106,12 @@ void TForm6::Label5Click()
 
 void TForm6::Label4MouseEnter(QLabel* sender)
 {
-    QFont font = sender->font();
-    font.setBold(false);
-    font.setItalic(false);
-    font.setStrikeOut(false);
-    font.setUnderline(true);
-    sender->setFont(font);
+    SetStyle(sender, true);
 }
 
 void TForm6::Label4MouseLeave(QLabel* sender)
 {
-    QFont font = sender->font();
-    font.setBold(false);
-    font.setItalic(false);
-    font.setStrikeOut(false);
-    font.setUnderline(false);
-    sender->setFont(font);
+    SetStyle(sender, false);
 }
 
 void TForm6::FormClick()
@@ -153,4 +154,11 @@ void TForm6::keyPressEvent(QKeyEvent* event)
 {
     // No key is handled: Escape and Enter leave the box open.
     event->ignore();
+}
+
+void TForm6::showEvent(QShowEvent* event)
+{
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label7, Label5, Label6})
+        label->adjustSize();
+    QDialog::showEvent(event);
 }

@@ -52,6 +52,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The labels size themselves to their texts, set by then.
+    void showEvent(QShowEvent* event) override;
 
 private:
     void CreateComponents();

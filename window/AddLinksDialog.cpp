@@ -1,5 +1,7 @@
 #include "AddLinksDialog.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -64,7 +66,8 @@ void TForm2::CreateComponents()
     CheckListBox1->setFont(PixelFont(QStringLiteral("Arial")));
     CheckListBox1->SetColor(kListColour);
     CheckListBox1->SetItemHeight(kCheckRowHeight);
-    CheckListBox1->SetDrawItem([this](QPainter& p, const QRect& r, int i, bool s) { CheckListBox1DrawItem(p, r, i, s); });
+    CheckListBox1->SetDrawItem(
+        [this](QPainter& p, const QRect& r, int i, bool s) { CheckListBox1DrawItem(p, r, i, s); });
     CheckListBox1->installEventFilter(this);
 
     ComboBox1 = new QComboBox(this);
@@ -102,8 +105,9 @@ void TForm2::PlaceControls()
     const int dw = width() - kDesignWidth;
     const int dh = height() - kDesignHeight;
     CheckListBox1->setGeometry(16, 16, 537 + dw, 305 + dh);
+    // A font wider than the design's would run the label under the combo.
     Label1->adjustSize();
-    Label1->move(128, 333 + dh);
+    Label1->move(std::min(128, 200 - 4 - Label1->width()), 333 + dh);
     ComboBox1->setGeometry(200, 329 + dh, 241, ComboBox1->sizeHint().height());
     BitBtn1->setGeometry(16, 328 + dh, 89, 25);
     BitBtn2->setGeometry(447, 328 + dh, 106, 25);

@@ -25,7 +25,8 @@ public:
                           box_->Color());
         QStyleOptionViewItem indicator = opt;
         indicator.rect = check;
-        indicator.state &= ~QStyle::State_Selected;
+        indicator.state &= ~(QStyle::State_Selected | QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange);
+        indicator.state |= opt.checkState == Qt::Checked ? QStyle::State_On : QStyle::State_Off;
         style->drawPrimitive(QStyle::PE_IndicatorItemViewItemCheck, &indicator, painter, box_);
         const QRect row(QPoint(check.right() + 2, option.rect.top()), option.rect.bottomRight());
         painter->setClipRect(row);

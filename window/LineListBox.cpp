@@ -285,6 +285,12 @@ void LineListBox::SetSelected(int index, bool selected)
     char& mark = marks_[static_cast<std::size_t>(index)];
     if (static_cast<bool>(mark) == selected)
         return;
+    // A single-select list holds one selected row: selecting a row
+    // deselects the one selected before.
+    if (selected && selectionMode() == SingleSelection && selCount_ > 0) {
+        std::fill(marks_.begin(), marks_.end(), 0);
+        selCount_ = 0;
+    }
     mark = selected ? 1 : 0;
     selCount_ += selected ? 1 : -1;
     SchedulePendingFlush();

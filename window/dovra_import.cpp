@@ -129,8 +129,8 @@ void TForm1::ImportLinks(const std::string& source)
         // does not run, so the commands stay enabled as they were.
         for (int row = 0; row < ListBox2->Count(); ++row) {
             if (CategoryIdOfRow(row) == chosenId) {
+                ListBox2->SetSelectedRows({row});
                 ListBox2->SetItemIndex(row);
-                ListBox2->SetSelected(row, true);
                 break;
             }
         }

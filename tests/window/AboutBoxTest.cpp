@@ -69,6 +69,7 @@ private slots:
         form.Version = "9.8.7-test";
         const ModalRun run = RunModal<TForm6>([&form] { form.ToolButton14->trigger(); }, [](TForm6& box) {
             QCOMPARE(box.Label1->text(), QStringLiteral("Quomira v9.8.7-test"));
+            QVERIFY(box.Label1->width() >= box.Label1->sizeHint().width());  // the whole line shows
             QCOMPARE(box.Label2->text(), QStringLiteral("Autor programu :"));
             QCOMPARE(box.Label3->text(), QString::fromUtf8(about::kAuthor));
             QCOMPARE(box.Label4->text(), QStringLiteral("autor@example.org"));

@@ -155,6 +155,27 @@ private slots:
         QCOMPARE(Bytes(Out(name)), Head(title) + WholeHtmlBody() + kFoot);
     }
 
+    void theWholeCatalogueShortcuts_data()
+    {
+        QTest::addColumn<bool>("html");
+        QTest::newRow("Ctrl+Alt+T") << false;
+        QTest::newRow("Ctrl+Alt+H") << true;
+    }
+
+    void theWholeCatalogueShortcuts()
+    {
+        QFETCH(bool, html);
+        TForm1& form = fx->Start();
+        QVERIFY(ShowAndWait(form));
+        ChooseCategory(form, 1);  // whatever category is shown
+        form.ListBox1->setFocus();
+        const std::string path = Out(html ? "all.html" : "all.txt");
+        fx->boxes.Script(BoxAnswer::Path(Q(path)));
+        QTest::keyClick(form.ListBox1, html ? Qt::Key_H : Qt::Key_T, Qt::ControlModifier | Qt::AltModifier);
+        QCOMPARE(fx->boxes.TakeAsked().size(), size_t(1));
+        QCOMPARE(Bytes(path), html ? Head(path) + WholeHtmlBody() + kFoot : WholeText());
+    }
+
     void exportsTheSelectedCategory_data()
     {
         QTest::addColumn<int>("categoryRow");

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QtTest>
 
 #include <fstream>
@@ -96,7 +98,7 @@ class ImportTest : public QObject {
         return [](TForm2& dialog) { QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton); };
     }
 
-    // The stored links of a category in position order: POS, LINK.
+    // The stored link texts of a category in position order.
     Strings StoredLinks(int catId)
     {
         Strings links;
@@ -311,6 +313,15 @@ private slots:
             QCOMPARE(dialog.ComboBox1->width(), 241);
             QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
             QVERIFY(!dialog.BitBtn1->icon().isNull() && !dialog.BitBtn2->icon().isNull());
+            QCOMPARE(dialog.parentWidget(), nullptr);  // the application's, centred on the screen
+            const QPoint offCentre = dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
+            QVERIFY2(offCentre.manhattanLength() <= 4,
+                     qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+            // Tab order: the add button, the check list, the combo, "Anuluj".
+            for (QWidget* next : std::vector<QWidget*>{dialog.CheckListBox1, dialog.ComboBox1, dialog.BitBtn1}) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QCOMPARE(QApplication::focusWidget(), next);
+            }
             // Anchors: the list grows, the bottom row follows the bottom edge.
             dialog.resize(669, 411);
             QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 637, 355));
@@ -368,7 +379,8 @@ private slots:
             dialog.ComboBox1->setCurrentIndex(1);
             QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
         }));
-        QCOMPARE(StoredLinks(dom), (Strings{"http://d1.pl", "http://d2.pl", "http://n1.pl", "www.n2.pl", "http://n1.pl"}));
+        QCOMPARE(StoredLinks(dom),
+                 (Strings{"http://d1.pl", "http://d2.pl", "http://n1.pl", "www.n2.pl", "http://n1.pl"}));
         QCOMPARE(fx->Query("SELECT POS, DESCR FROM LINKS WHERE CAT_ID = " + std::to_string(dom) + " ORDER BY POS"),
                  (WindowFixture::Rows{{"1", "Pierwszy"}, {"2", "Drugi"}, {"3", ""}, {"4", ""}, {"5", ""}}));
         QCOMPARE(form.ListBox2->ItemIndex(), 1);
@@ -384,8 +396,15 @@ private slots:
         TForm1& form = StartOn(0);
         clip->Hold("http://a.pl\nhttp://b.pl");
         QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            dialog.CheckListBox1->SetChecked(0, false);
-            dialog.CheckListBox1->SetChecked(1, false);
+            // The user unchecks one row with the mouse, the other with the space bar.
+            CheckListBox* list = dialog.CheckListBox1;
+            const QRect first = list->visualItemRect(list->item(0));
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(first.left() + 8, first.center().y()));
+            QVERIFY(!list->GetChecked(0));
+            list->setFocus();
+            list->setCurrentRow(1);
+            QTest::keyClick(list, Qt::Key_Space);
+            QVERIFY(!list->GetChecked(1));
             dialog.ComboBox1->setCurrentIndex(2);
             QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
         }));
@@ -452,6 +471,64 @@ private slots:
         QCOMPARE(form.ListBox2->ItemIndex(), stores ? 2 : 1);
         if (!stores)
             QCOMPARE(ListLines(*form.ListBox1), linksBefore);
+    }
+
+    void drawsItsRows()
+    {
+        // Image k is filled with (k, 100, 200).
+        platform::ImageList images;
+        for (int k = 0; k < 28; ++k) {
+            QPixmap image(16, 16);
+            image.fill(QColor(k, 100, 200));
+            images.Add(image);
+        }
+        TForm2 dialog(nullptr, images, fx->boxes);
+        for (const char* candidate : {"ed2k://|file|a|", "http://a.pl", "(www.a.pl", "ftp://b.pl"})
+            dialog.CheckListBox1->Append(candidate);
+        dialog.SetCategories({CategoryLine(0, 0, "Bez kategorii", "Bez kategorii"), CategoryLine(4, 1, "Dom", "")});
+
+        const struct {
+            int row;
+            bool selected;
+            QColor background;
+            int image;  // -1: none
+        } rows[] = {
+            {0, false, QColor(249, 249, 243), 13},  // $00F3F9F9, the darker twin
+            {1, false, QColor(255, 255, 249), 7},   // $00F9FFFF
+            {2, true, QColor(209, 228, 249), 7},    // $00F9E4D1, the selection's twin
+            {3, true, QColor(215, 234, 255), -1},   // $00FFEAD7
+        };
+        for (const auto& r : rows) {
+            QImage image(200, 16, QImage::Format_RGB32);
+            image.fill(Qt::red);
+            QPainter painter(&image);
+            dialog.CheckListBox1DrawItem(painter, QRect(0, 0, 200, 16), r.row, r.selected);
+            painter.end();
+            QCOMPARE(image.pixelColor(195, 8), r.background);
+            QCOMPARE(image.pixelColor(10, 8), r.image >= 0 ? QColor(r.image, 100, 200) : r.background);
+        }
+
+        // The list draws each row's check box as it stands: a checked and an
+        // unchecked box differ.
+        dialog.CheckListBox1->SetChecked(1, true);
+        dialog.CheckListBox1->SetChecked(2, true);
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        const QImage list = dialog.CheckListBox1->viewport()->grab().toImage();
+        const auto checkBlock = [&](int row) {
+            const QRect rect = dialog.CheckListBox1->visualItemRect(dialog.CheckListBox1->item(row));
+            return list.copy(rect.left(), rect.top(), 16, 16);
+        };
+        QVERIFY(checkBlock(1) != checkBlock(3));
+        QCOMPARE(checkBlock(1), checkBlock(2));
+        QCOMPARE(checkBlock(0), checkBlock(3));
+
+        QImage image(200, 18, QImage::Format_RGB32);
+        QPainter painter(&image);
+        dialog.ComboBox1DrawItem(painter, QRect(0, 0, 200, 18), 1, false);
+        painter.end();
+        QCOMPARE(image.pixelColor(10, 8), QColor(21, 100, 200));
+        QCOMPARE(image.pixelColor(195, 8), QColor(255, 255, 249));
     }
 
     // ---- busy

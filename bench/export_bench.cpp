@@ -1,0 +1,85 @@
+// Times the HTML export of the whole catalogue, 100,000 links in 50
+// categories, to a file through the main window's TForm1::ExportToHtml
+// (the save dialog answered from a script): goal under 0.4 s. As a baseline,
+// the store's HTML body alone written to a file with a plain std::ofstream.
+// Run by hand: export_bench [rounds]
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include <QApplication>
+
+#include "BenchWorld.h"
+#include "Db_funcs.h"
+#include "LargeCatalogue.h"
+#include "ScriptedBoxes.h"
+#include "dovra_.h"
+
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double Milliseconds(Clock::time_point since)
+{
+    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+void Report(const char* what, const std::vector<double>& ms, double goalMs)
+{
+    const double median = Median(ms);
+    std::printf("%-52s median %7.1f ms  best %7.1f ms", what, median, *std::min_element(ms.begin(), ms.end()));
+    if (goalMs > 0)
+        std::printf("  (goal < %.0f ms) %s", goalMs, median < goalMs ? "ok" : "SLOW");
+    std::printf("\n");
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    BenchWorld world;
+    QApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    BuildLargeCatalogue(world.ArchiveFolder());
+
+    platform::ScriptedBoxes boxes;
+    TForm1 form(boxes, world.ExePath());
+    form.FormCreate();
+    boxes.TakeAsked();
+
+    const std::string path = world.ArchiveFolder() + "../eksport.html";
+    const std::string baselinePath = world.ArchiveFolder() + "../baseline.html";
+    std::vector<double> command, baseline;
+    std::uintmax_t size = 0, baselineSize = 0;
+    for (int round = 0; round < rounds; ++round) {
+        std::filesystem::remove(path);  // no overwrite question
+        boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(path)));
+        Clock::time_point start = Clock::now();
+        form.ExportToHtml(-1);
+        command.push_back(Milliseconds(start));
+        if (boxes.TakeAsked().size() != 1 || boxes.PendingAnswers() != 0) {
+            std::fputs("the export did not run as scripted\n", stderr);
+            return 1;
+        }
+        size = std::filesystem::file_size(path);
+
+        start = Clock::now();
+        {
+            std::ofstream out(baselinePath, std::ios::binary | std::ios::trunc);
+            DbExportHtml(form.ArchiveFolder, out, -1);
+        }
+        baseline.push_back(Milliseconds(start));
+        baselineSize = std::filesystem::file_size(baselinePath);
+    }
+
+    std::printf("%d links in %d categories; %d rounds; file %ju bytes (body alone %ju)\n",
+                kCategories * kLinksPerCategory, kCategories, rounds, size, baselineSize);
+    Report("ExportToHtml of the whole catalogue (command)", command, 400);
+    Report("store's HTML body to an std::ofstream (baseline)", baseline, 0);
+    return 0;
+}
