@@ -8,9 +8,10 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <functional>
 
 #include "Db_funcs.h"
+#include "Files.h"
 #include "Funcs.h"
 #include "QtText.h"
 #include "OptionsDialog.h"
@@ -56,14 +57,6 @@ void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The names in a folder, sorted.
 std::vector<std::string> Names(const std::string& folder)
 {
@@ -103,6 +96,21 @@ QStringList StoredCategories(const std::string& folder)
         names << platform::ToQString(GetTagValue(line, "<n>"));
     return names;
 }
+
+// Scripted boxes that run an action when a box with a given text is shown,
+// before it is answered: something that changes while the user reads it.
+class BoxesActingOnText : public platform::ScriptedBoxes {
+public:
+    QString text;
+    std::function<void()> action;
+
+    int MessageBox(QWidget* owner, const QString& shown, const QString& caption, unsigned flags) override
+    {
+        if (shown == text && action)
+            action();
+        return ScriptedBoxes::MessageBox(owner, shown, caption, flags);
+    }
+};
 
 }  // namespace
 
@@ -316,7 +324,7 @@ private slots:
         for (const QString& name : files) {
             // Every file kept its bytes, under its old name or the ".bak" one.
             const std::string path = newFolder + name.toStdString();
-            const std::string kept = fs::exists(path) ? ReadFile(path) : ReadFile(path + ".bak");
+            const std::string kept = fs::exists(path) ? platform::ReadFileBytes(path) : platform::ReadFileBytes(path + ".bak");
             QCOMPARE(kept, name.toStdString());
         }
         QVERIFY(fx->Library().Calls().empty());
@@ -342,7 +350,7 @@ private slots:
         if (!libraryMissing)
             fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");  // unpacks nothing
         WriteFile(newFolder + "dovra.ldb", "legacy");
-        const std::string oldBytes = ReadFile(oldDatabase);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
         std::string folderAtQuestion;
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes, moveAnswer});
         QVERIFY(!run.leftOpen);
@@ -354,7 +362,7 @@ private slots:
         QVERIFY(!fs::exists(newFolder + "dovra.ldb"));
         if (moveAnswer == platform::IdYes) {
             // The question was about the old folder's catalogue: it moved.
-            QCOMPARE(ReadFile(newFolder + "dovra.db"), oldBytes);
+            QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
             QVERIFY(!fs::exists(oldDatabase));
             QCOMPARE(form.ArchiveFolder, newFolder);
             QCOMPARE(Archiwa(), newFolder);
@@ -371,12 +379,12 @@ private slots:
         TForm1& form = StartWithCatalogue();
         const std::vector<std::string> categories = ListLines(*form.ListBox2);
         const std::vector<std::string> links = ListLines(*form.ListBox1);
-        const std::string oldBytes = ReadFile(oldDatabase);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kMoveOrNewBox});
         QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
-        QCOMPARE(ReadFile(newFolder + "dovra.db"), oldBytes);
+        QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
         QVERIFY(!fs::exists(oldDatabase));
         QCOMPARE(form.ArchiveFolder, newFolder);
         QCOMPARE(Archiwa(), newFolder);
@@ -392,12 +400,12 @@ private slots:
     {
         TForm1& form = StartWithCatalogue();
         fs::create_directory(newFolder + "dovra.db");
-        const std::string oldBytes = ReadFile(oldDatabase);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kMoveOrNewBox, kMoveFailedBox});
         VerifyOldCatalogueKept(form);
-        QCOMPARE(ReadFile(oldDatabase), oldBytes);
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
         QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
         QVERIFY(fs::is_empty(newFolder + "dovra.db"));
     }
@@ -439,7 +447,41 @@ private slots:
         QCOMPARE(asked.back().flags, 0x30u);
         QCOMPARE(asked.back().owner, QStringLiteral("TForm3"));
         VerifyOldCatalogueKept(form);
-        QCOMPARE(ReadFile(newFolder + "dovra.db"), garbage);
+        QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), garbage);
+    }
+
+    // "Archiwa" cannot be written in the move (the settings file's name was
+    // taken while the question was open): the error is shown, the dialog
+    // stays open, and the old catalogue stays in use and in its folder.
+    void failedWriteInTheMove()
+    {
+        fx->AddCategory("Stara");
+        BoxesActingOnText boxes;
+        boxes.text = QString::fromUtf8(kMoveOrNew);
+        boxes.action = [this] {
+            fs::remove(fx->SettingsPath());
+            fs::create_directory(fx->SettingsPath());
+        };
+        boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        TForm1 form(boxes, fx->ExePath());
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        ChooseCategory(form, 1);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
+                                              [this](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.leftOpen);
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].text, QString::fromUtf8(kMoveOrNew));
+        QCOMPARE(asked[1].kind, platform::BoxKind::ShowException);
+        QCOMPARE(asked[1].text, QStringLiteral("Unable to write to ") + QString::fromStdString(fx->SettingsPath()));
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
+        QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
     }
 
     // "Archiwa" cannot be written after a conversion (something took the
