@@ -133,11 +133,11 @@ void TForm3::CreateMonitorGroup()
     CheckBox1->move(10, 20);
     CheckBox1->adjustSize();
     Label7 = Label(QStringLiteral("Sprzwdzaj co : "), g, 10, 48);
-    Edit3 = ReadOnlyEdit(g, QRect(88, 45, 44, 21));
+    Edit3 = ReadOnlyEdit(g, QRect(98, 45, 44, 21));
     Edit3->setText(QStringLiteral("1"));
     UpDown1 = new UpDown(1, 100, 2, g);
-    UpDown1->setGeometry(133, 45, 16, 21);
-    Label8 = Label(QStringLiteral("sek"), g, 154, 48);
+    UpDown1->setGeometry(143, 45, 16, 21);
+    Label8 = Label(QStringLiteral("sek"), g, 164, 48);
 }
 
 void TForm3::ConnectHandlers()

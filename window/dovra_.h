@@ -18,6 +18,7 @@
 #include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
+#include "KeptLinks.h"
 #include "MessageHooks.h"
 #include "Opener.h"
 #include "Process.h"
@@ -99,6 +100,17 @@ public:
     void Zmienazw1Click();
     void Kolejno1Click();
     void Usutkategori1Click();
+
+    // ---- failures the user sees (dovra_feedback.cpp)
+    // The "<i>" of the focused link row; -1 when the list is empty.
+    int FocusedLinkId() const;
+    // True when result is DbOk; otherwise the list is reloaded from the
+    // store with the row of focusId (link or category id) focused.
+    bool LinksStored(int result, int focusId);
+    bool CategoriesStored(int result, int focusId);
+    // Opens one link (Windows-1250 text); false, once the user has been told,
+    // when the desktop's opener cannot be started.
+    bool OpenLinkOrSay(const std::string& link);
 
     // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
     // The external libraries are "update.so" and "archuse.so" in the
@@ -388,6 +400,7 @@ private:
     bool terminateRequested_ = false;
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
+    KeptLinks keptLinks_;         // every link's line while a category is shown (dovra_lists.cpp)
     QSize requestedOuterSize_;    // from the settings, until the frame is known
     Qt::Orientations designSize_;  // sizes not stored: the design client area
 };
