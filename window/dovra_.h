@@ -18,6 +18,7 @@
 #include "Clipboard.h"
 #include "HandlerGuard.h"
 #include "ImageList.h"
+#include "KeptLinks.h"
 #include "MessageHooks.h"
 #include "Opener.h"
 #include "Process.h"
@@ -191,12 +192,15 @@ public:
     void Monitorowanieschowka2Click();
     void Monitorowanieschowka1Click();
     void PopupMenu1Popup();
+    // Switches the monitor on or off; the toolbar button and both menus' items show it.
+    void SwitchMonitor(bool on);
     // The clipboard is reached through this object (the desktop's by default).
     void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
     platform::Clipboard& Clipboard() { return *clipboard_; }
     // The open dialog of "Dodaj linki z pliku".
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+
     // ---- tray (dovra_tray.cpp)
     void TrayIcon1Click();
     void PopupMenu2Popup();
@@ -397,6 +401,7 @@ private:
     bool terminateRequested_ = false;
     StartupChoices startupChoices_;
     bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
+    KeptLinks keptLinks_;         // every link's line while a category is shown (dovra_lists.cpp)
     QSize requestedOuterSize_;    // from the settings, until the frame is known
     Qt::Orientations designSize_;  // sizes not stored: the design client area
 };
