@@ -7,9 +7,19 @@ namespace {
 // clear the buffers under it; such a call is refused.
 bool storeCallRunning = false;
 
+// The calls run so far that could change stored records.
+unsigned long long changingCalls = 0;
+
+enum class Access { MayChange, ReadsOnly };
+
 class RunningCall {
 public:
-    RunningCall() { storeCallRunning = true; }
+    explicit RunningCall(Access access = Access::MayChange)
+    {
+        storeCallRunning = true;
+        if (access == Access::MayChange)
+            ++changingCalls;
+    }
     ~RunningCall() { storeCallRunning = false; }
     RunningCall(const RunningCall&) = delete;
     RunningCall& operator=(const RunningCall&) = delete;
@@ -35,11 +45,11 @@ public:
 // steps, empty the buffers, close. A step that fails ends the call with its
 // code and leaves the buffers as they are.
 template <typename Steps>
-int Run(const std::string& dir, Steps steps)
+int Run(const std::string& dir, Steps steps, Access access = Access::MayChange)
 {
     if (storeCallRunning)
         return DbOpenFailed;
-    RunningCall running;
+    RunningCall running(access);
     Connection connection(dir);
     SQLiteClass& db = connection.db;
     if (db.Open() != 0)
@@ -100,7 +110,7 @@ int DbCheckVersion(const std::string& dir)
         if (db.dbVersion == 0 && db.SetDbVersion(1) != 0)
             return DbWriteFailed;
         return DbOk;
-    });
+    }, Access::ReadsOnly);
 }
 
 int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, int flags, int catId)
@@ -110,7 +120,7 @@ int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, i
             return DbOpenFailed;
         db.LinksWithCategoryToLines(out);
         return DbOk;
-    });
+    }, Access::ReadsOnly);
 }
 
 int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder, const std::string& runTempSubfolder)
@@ -141,17 +151,14 @@ int DbGetCategories(const std::string& dir, Lines& out)
             return DbQueryFailed;
         db.CategoriesToLines(out);
         return DbOk;
-    });
+    }, Access::ReadsOnly);
 }
 
 int DbGetLinks(const std::string& dir, Lines& out, int catId)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {
-        if (db.GetLinks(catId) != 0)
-            return DbQueryFailed;
-        db.LinksToLines(out);
-        return DbOk;
-    });
+        return db.GetLinkLines(catId, out) == 0 ? DbOk : DbQueryFailed;
+    }, Access::ReadsOnly);
 }
 
 int DbMoveLinks(const std::string& dir, const Lines& linkLines, int catId)
@@ -237,7 +244,7 @@ int Export(const std::string& dir, int catId, Body body)
         if (db.GetCategories() != 0)
             return DbQueryFailed;
         return body(db) == 0 ? DbOk : DbQueryFailed;
-    });
+    }, Access::ReadsOnly);
 }
 
 }  // namespace
@@ -250,4 +257,9 @@ int DbExportText(const std::string& dir, std::ostream& out, int catId)
 int DbExportHtml(const std::string& dir, std::ostream& out, int catId)
 {
     return Export(dir, catId, [&](SQLiteClass& db) -> int { return db.ExportHtml(out, catId); });
+}
+
+unsigned long long DbChangingCalls()
+{
+    return changingCalls;
 }

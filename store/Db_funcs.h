@@ -40,3 +40,9 @@ int DbAddCategories(const std::string& dir, const Lines& categoryLines);
 int DbSortLinksByName(const std::string& dir, int catId);
 int DbExportText(const std::string& dir, std::ostream& out, int catId);
 int DbExportHtml(const std::string& dir, std::ostream& out, int catId);
+
+// How many facade calls have run so far that could change the stored links
+// or categories: every call but DbGetCategories, DbGetLinks, DbSearchLinks,
+// DbCheckVersion and the exports. Records read before stay what the store
+// holds while this number stays the same.
+unsigned long long DbChangingCalls();

@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <iterator>
 #include <unordered_map>
 
 #include "Convert.h"
+#include "Cp1250.h"
 #include "Funcs.h"
 #include "Like.h"
 #include "Messages.h"
@@ -86,27 +88,57 @@ int LinkRowCallback(void*, int columns, char** values, char**)
     return 0;
 }
 
+namespace {
+
+// Turns each link row straight into its line; arg is the vector of lines.
+int LinkLineRowCallback(void* lines, int columns, char** values, char**)
+{
+    const auto column = [&](int i) { return Column(columns, values, i); };
+    try {
+        const auto text = [&](int i) { return std::string_view(column(i) ? column(i) : ""); };
+        static_cast<std::vector<std::string>*>(lines)->push_back(
+            LinkLine(IntColumn(column(0)), IntColumn(column(1)), IntColumn(column(2)), text(3), text(4)));
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+// A whole-catalogue export reads the links table once per category: the
+// pages stay in memory between those reads. Nothing in the file changes.
+const char* const kLargeCache = "PRAGMA cache_size=-65536";
+
+std::string LinksByPositionSql(int catId)
+{
+    return catId >= 0 ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by POS"
+                      : std::string("select * from LINKS order by POS");
+}
+
+}  // namespace
+
 // ---- connection and schema ----
 
 SQLiteClass::SQLiteClass(std::string fileName_) : fileName(std::move(fileName_)) {}
 
 SQLiteClass::~SQLiteClass() = default;
 
+// A catalogue that cannot be opened is never silent: SQLite's message names
+// the cause, the path says which file (the archive folder may be wrong).
 int SQLiteClass::Open()
 {
     if (sqlite3_open(fileName.c_str(), &db) != SQLITE_OK) {
+        ShowOpenError(db ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close(db);
         db = nullptr;
         return 1;
     }
-    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTables() != 0) {
+    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTablesQuietly() != 0) {
+        ShowOpenError(sqlite3_errmsg(db));
         sqlite3_close(db);
         db = nullptr;
         return 1;
     }
-    // A whole-catalogue export reads the links table once per category: let
-    // the pages stay in memory between those reads. Nothing in the file changes.
-    sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+    sqlite3_exec(db, kLargeCache, nullptr, nullptr, nullptr);
     return 0;
 }
 
@@ -123,6 +155,11 @@ int SQLiteClass::ShowError()
     return 1;
 }
 
+void SQLiteClass::ShowOpenError(const char* error) const
+{
+    platform::ShowMessage(std::string(error) + "\n" + platform::Utf8ToCp1250(fileName));
+}
+
 int SQLiteClass::Exec(const char* sql)
 {
     char* error = nullptr;
@@ -133,10 +170,10 @@ int SQLiteClass::Exec(const char* sql)
     return 1;
 }
 
-int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char**))
+int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg)
 {
     char* error = nullptr;
-    if (sqlite3_exec(db, sql, callback, nullptr, &error) == SQLITE_OK)
+    if (sqlite3_exec(db, sql, callback, arg, &error) == SQLITE_OK)
         return 0;
     platform::ShowMessage(error ? error : sqlite3_errmsg(db));
     sqlite3_free(error);
@@ -154,15 +191,29 @@ int SQLiteClass::QueryLinks(const char* sql)
     return Query(sql, LinkRowCallback);
 }
 
+namespace {
+
+const char* const kTables[] = {
+    "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);",
+    "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);",
+    "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);",
+};
+
+}  // namespace
+
 int SQLiteClass::CreateTables()
 {
-    static const char* const kTables[] = {
-        "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);",
-        "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);",
-        "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);",
-    };
     for (const char* sql : kTables)
         if (Exec(sql) != 0)
+            return 1;
+    return 0;
+}
+
+// The same statements, leaving the message to the caller.
+int SQLiteClass::CreateTablesQuietly()
+{
+    for (const char* sql : kTables)
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
             return 1;
     return 0;
 }
@@ -283,9 +334,26 @@ int SQLiteClass::GetCategories()
 
 int SQLiteClass::GetLinks(int catId)
 {
-    const std::string sql = catId >= 0 ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by POS"
-                                       : std::string("select * from LINKS order by POS");
-    return QueryLinks(sql.c_str());
+    return QueryLinks(LinksByPositionSql(catId).c_str());
+}
+
+int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
+{
+    // SQLite sorts in memory up to the page cache's size. With the large
+    // cache of the export, the whole catalogue is sorted in one run, three
+    // times slower than SQLite's default of small runs merged, and the cache
+    // fills with pages read once. This read takes the default size.
+    sqlite3_exec(db, "PRAGMA cache_size=-2000", nullptr, nullptr, nullptr);
+    std::vector<std::string> lines;
+    const int result = Query(LinksByPositionSql(catId).c_str(), LinkLineRowCallback, &lines);
+    if (result != 0)
+        return result;
+    sqlite3_exec(db, kLargeCache, nullptr, nullptr, nullptr);
+    if (out.empty())
+        out = std::move(lines);
+    else
+        out.insert(out.end(), std::make_move_iterator(lines.begin()), std::make_move_iterator(lines.end()));
+    return 0;
 }
 
 int SQLiteClass::GetLinksByName(int catId)

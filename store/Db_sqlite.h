@@ -74,6 +74,10 @@ public:
     // Reads.
     int GetCategories();
     int GetLinks(int catId);
+    // The links of category catId (-1: every link) in position order, read
+    // straight into lines as GetLinks and LinksToLines would give them; the
+    // record buffer is not used. Lines are appended only when the read succeeds.
+    int GetLinkLines(int catId, std::vector<std::string>& out);
     int GetLinksByName(int catId);
     int GetMaxLinkPos(int catId);
     int SearchLinks(const std::string& text, int flags, int catId);
@@ -108,7 +112,9 @@ public:
 
 private:
     int ShowError();
-    int Query(const char* sql, int (*callback)(void*, int, char**, char**));
+    void ShowOpenError(const char* error) const;
+    int CreateTablesQuietly();
+    int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
     bool BeginBatch();
     int EndBatch(int result);
     int ExecFormatted(const std::string& format, const std::string& a, const std::string& b);

@@ -1,5 +1,6 @@
 #include "Funcs.h"
 
+#include <charconv>
 #include <filesystem>
 
 #include "Convert.h"
@@ -37,12 +38,14 @@ std::string ClosingTag(const std::string& tag)
     return tag.substr(0, 1) + "/" + tag.substr(1);
 }
 
-std::string EscapeTagValue(const std::string& value)
+namespace {
+
+void AppendEscaped(std::string& out, std::string_view value)
 {
-    if (value.find_first_of("&<") == std::string::npos)
-        return value;
-    std::string out;
-    out.reserve(value.size() + 16);
+    if (value.find_first_of("&<") == std::string_view::npos) {
+        out += value;
+        return;
+    }
     for (const char c : value) {
         if (c == '&')
             out += "&amp;";
@@ -51,6 +54,38 @@ std::string EscapeTagValue(const std::string& value)
         else
             out += c;
     }
+}
+
+std::size_t EscapedSize(std::string_view value)
+{
+    std::size_t size = value.size();
+    for (std::size_t p = value.find_first_of("&<"); p != std::string_view::npos; p = value.find_first_of("&<", p + 1))
+        size += value[p] == '&' ? 4 : 3;
+    return size;
+}
+
+std::size_t IntSize(int value)
+{
+    char digits[16];
+    return static_cast<std::size_t>(std::to_chars(digits, digits + sizeof digits, value).ptr - digits);
+}
+
+void AppendInt(std::string& out, int value)
+{
+    char digits[16];
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, value);
+    out.append(digits, end.ptr);
+}
+
+}  // namespace
+
+std::string EscapeTagValue(const std::string& value)
+{
+    if (value.find_first_of("&<") == std::string::npos)
+        return value;
+    std::string out;
+    out.reserve(value.size() + 16);
+    AppendEscaped(out, value);
     return out;
 }
 
@@ -128,20 +163,22 @@ std::string CategoryLine(int id, int pos, const std::string& name, const std::st
     return line;
 }
 
-std::string LinkLine(int id, int catId, int pos, const std::string& link, const std::string& descr)
+std::string LinkLine(int id, int catId, int pos, std::string_view link, std::string_view descr)
 {
+    // Built in place at its exact size: the window's link list is made of a
+    // whole catalogue of these.
     std::string line;
-    line.reserve(48 + link.size() + descr.size());
+    line.reserve(35 + IntSize(id) + IntSize(catId) + IntSize(pos) + EscapedSize(link) + EscapedSize(descr));
     line += "<i>";
-    line += IntToStr(id);
+    AppendInt(line, id);
     line += "</i><c>";
-    line += IntToStr(catId);
+    AppendInt(line, catId);
     line += "</c><p>";
-    line += IntToStr(pos);
+    AppendInt(line, pos);
     line += "</p><l>";
-    line += EscapeTagValue(link);
+    AppendEscaped(line, link);
     line += "</l><d>";
-    line += EscapeTagValue(descr);
+    AppendEscaped(line, descr);
     line += "</d>";
     return line;
 }
@@ -227,13 +264,36 @@ void SyncListBoxLines(ListBoxLines& box, const std::vector<std::string>& lines, 
     }
 }
 
+namespace {
+
+// StrToInt of the line's "<i>" value. A line that begins with a plain
+// decimal id, as every line the store builds does, is read in place.
+int LineId(const std::string& line)
+{
+    if (line.compare(0, 3, "<i>") == 0) {
+        std::size_t p = 3;
+        const bool negative = p < line.size() && line[p] == '-';
+        if (negative)
+            ++p;
+        const std::size_t digits = p;
+        int value = 0;
+        while (p < line.size() && p - digits < 9 && line[p] >= '0' && line[p] <= '9')
+            value = value * 10 + (line[p++] - '0');
+        if (p > digits && line.compare(p, 4, "</i>") == 0)
+            return negative ? -value : value;
+    }
+    return StrToInt(GetTagValue(line, "<i>"));
+}
+
+}  // namespace
+
 int SyncSelectionRow(const std::vector<std::string>& lines, int selectId)
 {
     if (selectId == -1 && !lines.empty())
-        selectId = StrToInt(GetTagValue(lines.back(), "<i>"));
+        selectId = LineId(lines.back());
     int sel = 0;
     for (std::size_t i = 0; i < lines.size(); ++i)
-        if (StrToInt(GetTagValue(lines[i], "<i>")) == selectId)
+        if (LineId(lines[i]) == selectId)
             sel = static_cast<int>(i);
     return sel;
 }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The closing form of a tag: "<p>" gives "</p>".
@@ -34,7 +35,7 @@ std::string ReplaceAll(const std::string& text, const std::string& from, const s
 
 // Line builders: ids and positions in decimal, texts escaped.
 std::string CategoryLine(int id, int pos, const std::string& name, const std::string& descr);
-std::string LinkLine(int id, int catId, int pos, const std::string& link, const std::string& descr);
+std::string LinkLine(int id, int catId, int pos, std::string_view link, std::string_view descr);
 
 // The system temp folder, canonical, ending with "/"; "" when it does not exist.
 std::string GetTempDir();

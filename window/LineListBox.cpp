@@ -235,20 +235,24 @@ std::string LineListBox::Item(int index) const
 
 void LineListBox::Append(const std::string& line)
 {
+    ++revision_;
     marks_.push_back(0);
     model_->Append(line);
 }
 
 void LineListBox::Replace(int index, const std::string& line)
 {
-    if (model_->Has(index))
+    if (model_->Has(index)) {
+        ++revision_;
         model_->Set(index, line);
+    }
 }
 
 void LineListBox::DeleteLast()
 {
     if (Count() == 0)
         return;
+    ++revision_;
     model_->RemoveLast();
     // The selection model may have dropped the row's flag already.
     if (marks_.back())
@@ -298,6 +302,7 @@ void LineListBox::SetSelected(int index, bool selected)
 
 void LineListBox::Clear()
 {
+    ++revision_;
     UnmarkAll();
     marks_.clear();
     model_->Reset({});
@@ -308,14 +313,14 @@ const std::vector<std::string>& LineListBox::Lines() const
     return model_->Lines();
 }
 
-void LineListBox::SetLines(std::vector<std::string> lines)
+std::vector<std::string> LineListBox::SetLines(std::vector<std::string> lines)
 {
+    ++revision_;
     UnmarkAll();
     const std::vector<std::string>& old = model_->Lines();
     if (old.empty() || lines.empty()) {
         marks_.assign(lines.size(), 0);
-        model_->Reset(std::move(lines));
-        return;
+        return model_->Reset(std::move(lines));
     }
     const std::size_t common = std::min(old.size(), lines.size());
     int first = static_cast<int>(common);
@@ -326,18 +331,20 @@ void LineListBox::SetLines(std::vector<std::string> lines)
             last = static_cast<int>(i);
         }
     marks_.assign(std::max(old.size(), lines.size()), 0);
-    model_->Replace(std::move(lines), first, last);
+    std::vector<std::string> before = model_->Replace(std::move(lines), first, last);
     marks_.resize(static_cast<std::size_t>(Count()));
+    return before;
 }
 
-void LineListBox::SyncLines(std::vector<std::string> lines, int selectId)
+std::vector<std::string> LineListBox::SyncLines(std::vector<std::string> lines, int selectId)
 {
     const int sel = SyncSelectionRow(lines, selectId);
-    SetLines(std::move(lines));
+    std::vector<std::string> before = SetLines(std::move(lines));
     if (Count() > 0) {
         SetItemIndex(sel);
         SetSelected(sel, true);
     }
+    return before;
 }
 
 std::vector<int> LineListBox::SelectedRows() const
@@ -380,6 +387,7 @@ void LineListBox::DeleteSelected()
         else
             focus = selCount_ < Count() ? 0 : -1;
     }
+    ++revision_;
     const std::vector<char> marks = std::move(marks_);
     marks_.assign(marks.size() - static_cast<std::size_t>(selCount_), 0);
     selCount_ = 0;

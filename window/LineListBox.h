@@ -68,12 +68,15 @@ public:
     // The rows become exactly these lines and no row is selected: one model
     // reset when the list was empty, otherwise the rows past the shorter of
     // the two lists are inserted or removed at the end at once and only the
-    // rows whose text differs are repainted.
-    void SetLines(std::vector<std::string> lines);
+    // rows whose text differs are repainted. Gives back the lines it held.
+    std::vector<std::string> SetLines(std::vector<std::string> lines);
     // What SyncListBoxLines does, in one change: the rows become the lines,
     // and the last row whose "<i>" is selectId (-1: the last line's id; none:
-    // the first row) is focused and is the only one selected.
-    void SyncLines(std::vector<std::string> lines, int selectId);
+    // the first row) is focused and is the only one selected. Gives back the
+    // lines it held.
+    std::vector<std::string> SyncLines(std::vector<std::string> lines, int selectId);
+    // Changes with every change of the rows' lines, whoever makes it.
+    unsigned long long Revision() const { return revision_; }
     // The selected rows, ascending, and their number.
     std::vector<int> SelectedRows() const;
     int SelCount() const { return selCount_; }
@@ -126,6 +129,7 @@ private:
     linelist::LineModel* model_;
     std::vector<char> marks_;  // one flag per row: selected
     int selCount_ = 0;
+    unsigned long long revision_ = 0;
     mutable bool pending_ = false;   // the flags differ from the selection model
     bool flushQueued_ = false;
     bool applying_ = false;          // the flags are being handed over

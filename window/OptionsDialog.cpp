@@ -263,9 +263,8 @@ void TForm3::BitBtn7Click()
 {
     platform::IniFile ini(form1_.SettingsFolder + kSettingsFile);
     const bool monitor = CheckBox1->isChecked();
-    form1_.Timer1->SetEnabled(monitor);
+    form1_.SwitchMonitor(monitor);
     form1_.Timer1->SetInterval(UpDown1->Position() * kIntervalStep);
-    form1_.ToolButton20->setChecked(monitor);
     ini.WriteBool(kOptions, "Monitorowanie", monitor);
     ini.WriteInteger(kOptions, "CzasMon", form1_.Timer1->Interval());
     ini.WriteBool(kOptions, "Wersja", CheckBox2->isChecked());

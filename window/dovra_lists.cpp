@@ -39,9 +39,11 @@ int TForm1::LoadCategories(int selectId)
 int TForm1::LoadLinks(int catId, int selectId)
 {
     Lines lines;
-    const int result = DbGetLinks(ArchiveFolder, lines, catId);
+    int result = DbOk;
+    if (catId != -1 || !keptLinks_.Take(ArchiveFolder, lines))
+        result = DbGetLinks(ArchiveFolder, lines, catId);
     if (result == DbOk)
-        ListBox1->SyncLines(std::move(lines), selectId);
+        keptLinks_.Loaded(*ListBox1, ListBox1->SyncLines(std::move(lines), selectId), catId, ArchiveFolder);
     return result;
 }
 

@@ -435,3 +435,26 @@ TEST(SyncListBoxLinesTest, NonNumericIdRaisesConversionError)
     FakeBox box;
     EXPECT_THROW(SyncListBoxLines(box, {L(1, "a"), "<i>x</i><p>1</p>"}, 1), EConvertError);
 }
+
+TEST(SyncSelectionRowTest, PicksTheRowSyncListBoxLinesSelects)
+{
+    const std::vector<std::string> lines = {L(10, "a"), L(-1, "b"), L(10, "c"), L(30, "d"),
+                                            // ids read through the general conversion
+                                            "<x>0</x><i>77</i>", "<i>0x1F</i>", "<i>007</i>", "<i>1234567890</i>"};
+    struct Case {
+        int selectId, row;
+    } cases[] = {
+        {10, 2}, {-1, 7}, {1234567890, 7}, {30, 3}, {77, 4}, {31, 5}, {7, 6}, {99, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.selectId);
+        EXPECT_EQ(SyncSelectionRow(lines, c.selectId), c.row);
+        FakeBox box;
+        SyncListBoxLines(box, lines, c.selectId);
+        EXPECT_EQ(box.ItemIndex(), c.row);
+    }
+    EXPECT_EQ(SyncSelectionRow({}, -1), 0);
+    EXPECT_EQ(SyncSelectionRow({L(-1, "a"), L(5, "b")}, -1), 1);
+    EXPECT_THROW(SyncSelectionRow({L(1, "a"), "<i>x</i><p>1</p>"}, 1), EConvertError);
+    EXPECT_THROW(SyncSelectionRow({L(1, "a"), "<i>12</i"}, 1), EConvertError);
+}

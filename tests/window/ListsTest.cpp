@@ -1,5 +1,6 @@
 // The category and link lists: loading, selection by id, choosing a
 // category, and the link commands switched by the AllCategories row.
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -8,6 +9,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include "Convert.h"
 #include "Db_funcs.h"
 #include "WindowFixture.h"
 
@@ -227,6 +229,49 @@ private slots:
         QCOMPARE(SelectedRows(*form.ListBox1), links ? std::vector<int>{0} : std::vector<int>{});
         QCOMPARE(form.ListBox1->ItemIndex(), links ? 0 : -1);
         QCOMPARE(form.Busy, false);
+    }
+
+    // Going back to all links after a category shows what the store holds,
+    // whether it was written, or the list changed, in between or not.
+    void allLinksAfterACategoryAreTheStoredOnes()
+    {
+        TForm1& form = fx->Start();
+        const int all = form.ListBox2->Count() - 1;
+        ChooseCategory(form, all);
+        const std::vector<std::string> stored = ListLines(*form.ListBox1);
+        QCOMPARE(stored.size(), std::size_t{6});
+
+        ChooseCategory(form, 1);
+        QCOMPARE(RowIds(*form.ListBox1), newsLinks);
+        ChooseCategory(form, all);
+        QCOMPARE(ListLines(*form.ListBox1), stored);
+        QCOMPARE(SelectedRows(*form.ListBox1), std::vector<int>{0});
+
+        // A link deleted through the store while a category is shown.
+        ChooseCategory(form, 1);
+        std::vector<std::string> expected = stored;
+        const auto gone = std::find_if(expected.begin(), expected.end(), [&](const std::string& line) {
+            return StrToInt(GetTagValue(line, "<i>")) == newsLinks[2];
+        });
+        QVERIFY(gone != expected.end());
+        QCOMPARE(DbDeleteLinks(form.ArchiveFolder, {*gone}), int(DbOk));
+        expected.erase(gone);
+        ChooseCategory(form, all);
+        QCOMPARE(ListLines(*form.ListBox1), expected);
+
+        // A row of the list changed without the store: the stored line comes back.
+        form.ListBox1->Replace(0, LinkLine(777, news, 1, "http://zmieniony.pl", ""));
+        ChooseCategory(form, 2);
+        QCOMPARE(RowIds(*form.ListBox1), sportLinks);
+        ChooseCategory(form, all);
+        QCOMPARE(ListLines(*form.ListBox1), expected);
+
+        // The same twice over, with a reload of the category in between.
+        ChooseCategory(form, 2);
+        ChooseCategory(form, 2);
+        ChooseCategory(form, all);
+        QCOMPARE(ListLines(*form.ListBox1), expected);
+        QVERIFY(!form.Busy);
     }
 
     void ustPozOneSelectsTheLastLink()
