@@ -47,7 +47,10 @@ void TForm3::SwitchArchiveFolder(const std::string& newFolder)
     // The folder to go back to when the new one cannot be taken.
     const std::string oldFolder = form1_.ArchiveFolder;
     int state = newFolder != oldFolder ? kLookForDatabase : kEnd;
-    while (state != kEnd)
+    // The tray's "Zamknij" works while a box of the switch waits: once the
+    // program is closing, a closed box is no answer and the ending program
+    // takes no other catalogue.
+    while (state != kEnd && !form1_.Closing())
         state = SwitchStep(state, newFolder, oldFolder);
 }
 
@@ -87,6 +90,8 @@ int TForm3::AskAboutLegacyFiles(const std::string& newFolder)
     const int answer = form1_.boxes.MessageBox(
         this, QStringLiteral("W wybranym katalogu archiwum znajdują się pliku starego typu.\nCzy uaktualnić je ?"),
         QStringLiteral("Zapytanie"), kQuestion);
+    if (form1_.Closing())
+        return kEnd;
     if (answer == platform::IdYes)
         return kConvert;
     SetLegacyFilesAside(newFolder);
@@ -147,6 +152,8 @@ int TForm3::NoDatabaseInFolder(const std::string& newFolder)
         QStringLiteral("W wybranym katalogu archiwum linków nie ma pliku bazy danych.\nCzy przenieść tam aktualną "
                        "bazę danych ? (przycisk Tak)\nCzy utworzyć nową pustą bazę ? (przycisk Nie)"),
         QStringLiteral("Zapytanie"), kQuestion);
+    if (form1_.Closing())
+        return kEnd;
     if (answer != platform::IdYes)
         return kOpen;
     MoveCatalogue(newFolder);

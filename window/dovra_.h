@@ -333,6 +333,9 @@ public:
     QAction* ToolButton14 = nullptr;  // "O programie"
     QAction* ToolButton16 = nullptr;  // "Zamknij", the last button
 
+    // The close handler has run: the program is ending.
+    bool Closing() const { return closed_; }
+
 signals:
     // The close handler has run; the program ends.
     void Closed();

@@ -450,6 +450,50 @@ private slots:
         QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), garbage);
     }
 
+    // The program is closed (the tray menu works while the dialog's box
+    // waits) before a question of the switch is answered: the closed box
+    // counts as no answer, and the ending program takes no other catalogue,
+    // sets no files aside and asks nothing more.
+    void closeWhileTheSwitchAsks_data()
+    {
+        QTest::addColumn<bool>("legacyFiles");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("move or new") << false << QString::fromUtf8(kMoveOrNew);
+        QTest::newRow("legacy files") << true << QString::fromUtf8(kLegacy);
+    }
+
+    void closeWhileTheSwitchAsks()
+    {
+        QFETCH(bool, legacyFiles);
+        QFETCH(QString, question);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        if (legacyFiles)
+            WriteFile(newFolder + "dovra.ldb", "dovra.ldb");
+        BoxesActingOnText boxes;
+        TForm1 form(boxes, fx->ExePath());
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        ChooseCategory(form, 1);
+        boxes.text = question;
+        // A question box closed with the program answers as cancelled.
+        boxes.action = [&form] { form.Zamknij2->trigger(); };
+        boxes.Script(platform::BoxAnswer::Button(platform::IdCancel));
+        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
+                                              [this](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.opened && !run.leftOpen);
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(1));
+        QCOMPARE(asked[0].text, question);
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(Archiwa(), kNoKey);
+        QCOMPARE(Names(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
+    }
+
     // "Archiwa" cannot be written in the move (the settings file's name was
     // taken while the question was open): the error is shown, the dialog
     // stays open, and the old catalogue stays in use and in its folder.
