@@ -133,8 +133,9 @@ void TForm1::EndForClose()
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window == this || !window->isVisible() || !window->isModal())
             continue;
+        // Not reject(): a box without an Escape answer ignores that.
         if (auto* dialog = qobject_cast<QDialog*>(window))
-            dialog->reject();
+            dialog->done(QDialog::Rejected);
         else
             window->close();
     }

@@ -19,6 +19,7 @@
 #include "CheckListBox.h"
 #include "Clipboard.h"
 #include "OptionsDialog.h"
+#include "QtBoxes.h"
 #include "Tray.h"
 #include "WindowFixture.h"
 
@@ -516,6 +517,33 @@ private slots:
         // The monitor's state as it was when the close began.
         QCOMPARE(fx->Settings().ReadInteger("Opcje", "Monitorowanie", -1), 1);
         QVERIFY(!form.Busy);
+    }
+
+    // A question too tall for a short box (deleting thousands of links) is
+    // the scrolling box, whose Yes/No has no Escape answer: the close ends
+    // it all the same, as cancelled, and the program does not wait for it.
+    void closeWhileALongQuestionIsOpenCancelsIt()
+    {
+        TForm1& form = StartShown(true);
+        QString text = QStringLiteral("Czy napewno usunąć link(i) :");
+        for (int i = 0; i < 400; ++i)
+            text += QStringLiteral("\nhttp://a%1.pl").arg(i);
+        QVERIFY(platform::IsLongMessage(text, &form));
+        QSignalSpy closed(&form, &TForm1::Closed);
+        bool leftOpen = false;
+        QTimer::singleShot(0, &form, [&] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            form.Zamknij2->trigger();
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget()); box && box->isVisible()) {
+                leftOpen = true;
+                box->done(QDialog::Rejected);  // so that the test ends
+            }
+        });
+        const int answer = platform::LongMessageBox(&form, text, QStringLiteral("Zapytanie"),
+                                                    platform::MbYesNo | platform::MbIconExclamation);
+        QVERIFY2(!leftOpen, "the question stayed open while the program ended");
+        QCOMPARE(answer, int(platform::IdCancel));
+        QCOMPARE(closed.count(), 1);
     }
 
     // The monitor ticks quickly; the add-links dialog of a tick is open when
