@@ -256,6 +256,29 @@ private slots:
         QVERIFY(fx->Library().Calls().empty());
     }
 
+    // All links chosen after a switch are the links of the catalogue now in
+    // use, never those of the one shown before the switch, there and back.
+    void allLinksAfterASwitchAreTheNewCatalogues()
+    {
+        TForm1& form = StartWithCatalogue();
+        CatalogueInNewFolder();
+        const auto chooseAll = [&form] { ChooseCategory(form, form.ListBox2->Count() - 1); };
+        chooseAll();
+        const QStringList oldLinks = RowLinks(*form.ListBox1);
+        QCOMPARE(oldLinks.size(), 2);
+
+        QVERIFY(!SaveWithFolder(newFolder).leftOpen);
+        VerifyBoxes({kFoundBox});
+        chooseAll();
+        QCOMPARE(RowLinks(*form.ListBox1), (QStringList{"http://u1.pl", "http://u2.pl"}));
+
+        QVERIFY(!SaveWithFolder(fx->SettingsFolder()).leftOpen);
+        VerifyBoxes({kFoundBox});
+        chooseAll();
+        QCOMPARE(RowLinks(*form.ListBox1), oldLinks);
+        QVERIFY(!form.Busy);
+    }
+
     // Yes to the legacy files: they are converted into the new folder, the
     // catalogue is opened there and the files are set aside.
     void legacyConverted_data()
