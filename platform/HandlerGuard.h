@@ -2,7 +2,8 @@
 // that leaves the handler ends it and is shown in the application's error
 // box (stop icon, the application title, the exception's text); it never
 // reaches Qt's event loop. BusyGuard raises a flag for a handler's duration
-// and lowers it on every way out.
+// and gives it back its earlier value on every way out, so a handler run
+// from inside another leaves the flag raised for the outer one.
 #pragma once
 
 #include <exception>
@@ -30,11 +31,11 @@ void RunGuarded(Boxes& boxes, Handler&& handler) noexcept
 
 class BusyGuard {
 public:
-    explicit BusyGuard(bool& flag) : flag_(&flag) { *flag_ = true; }
+    explicit BusyGuard(bool& flag) : flag_(&flag), before_(flag) { *flag_ = true; }
     ~BusyGuard()
     {
         if (flag_)
-            *flag_ = false;
+            *flag_ = before_;
     }
     BusyGuard(const BusyGuard&) = delete;
     BusyGuard& operator=(const BusyGuard&) = delete;
@@ -44,6 +45,7 @@ public:
 
 private:
     bool* flag_;
+    bool before_;
 };
 
 }  // namespace platform

@@ -330,6 +330,23 @@ private slots:
         QCOMPARE(asked[1].text, QString());
     }
 
+    // A handler run from inside another (a dialog's command reloading the
+    // main window's lists) leaves the flag as the outer handler holds it:
+    // raised until the outer one ends.
+    void nestedBusyGuardLeavesTheOuterOneRaised()
+    {
+        bool busy = false;
+        {
+            BusyGuard outer(busy);
+            {
+                BusyGuard inner(busy);
+                QVERIFY(busy);
+            }
+            QVERIFY(busy);
+        }
+        QVERIFY(!busy);
+    }
+
     void busyGuardCanKeepTheFlagRaised()
     {
         bool busy = false;
