@@ -17,7 +17,7 @@ protected:
         if (watched != button_ || event->type() != QEvent::KeyPress)
             return false;
         const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+        if (!IsEnter(key->key()))
             return false;
         if (button_->isEnabled())
             button_->click();
@@ -33,6 +33,11 @@ private:
 void EnterClicksWhenFocused(QPushButton* button)
 {
     button->installEventFilter(new EnterClicks(button));
+}
+
+bool IsEnter(int key)
+{
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 }  // namespace platform

@@ -9,6 +9,9 @@ class QPushButton;
 
 namespace platform {
 
+// Whether key is Enter: Return or the keypad's Enter.
+bool IsEnter(int key);
+
 // From now on Enter on button, while it has the focus, clicks it.
 void EnterClicksWhenFocused(QPushButton* button);
 

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "ButtonKeys.h"
 #include "CategoryCombo.h"
 #include "CheckListBox.h"
 #include "Convert.h"
@@ -29,10 +30,7 @@ constexpr int kComboRowHeight = 18;
 constexpr int kDesignWidth = 569;
 constexpr int kDesignHeight = 361;
 
-bool IsEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+using platform::IsEnter;
 
 QFont PixelFont(const QString& family)
 {

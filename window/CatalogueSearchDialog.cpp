@@ -19,6 +19,7 @@
 #include <QStandardItemModel>
 #include <QVBoxLayout>
 
+#include "ButtonKeys.h"
 #include "Clipboard.h"
 #include "ColumnHeader.h"
 #include "Convert.h"
@@ -49,10 +50,7 @@ const std::string kIdTag = "<i>";
 const std::string kLinkTag = "<l>";
 const std::string kDescrTag = "<d>";
 
-bool IsEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+using platform::IsEnter;
 
 QFont ArialFont(int pixelSize)
 {

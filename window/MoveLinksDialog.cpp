@@ -26,10 +26,7 @@ constexpr int kItemHeight = 18;
 constexpr int kCancelImage = 2;
 constexpr int kMoveImage = 20;
 
-bool IsEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+using platform::IsEnter;
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ButtonKeys.h"
 #include "HandlerGuard.h"
 #include "QtText.h"
 #include "dovra_.h"
@@ -17,10 +18,7 @@ namespace {
 constexpr int kClientWidth = 485;
 constexpr int kClientHeight = 152;
 
-bool IsEnter(int key)
-{
-    return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
+using platform::IsEnter;
 
 }  // namespace
 
