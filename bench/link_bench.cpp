@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QTest>
 
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
@@ -23,25 +24,11 @@
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 constexpr int kLinks = 20000;
 constexpr int kRepeated = 2000;
 constexpr int kBlock = 500;
-
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-void Settle(QWidget& window)
-{
-    QCoreApplication::processEvents();
-    window.repaint();
-    QCoreApplication::processEvents();
-}
 
 // total link texts, of which `repeated` repeat an earlier one, spread over
 // the list.
@@ -67,19 +54,6 @@ Lines CategoryLines(int catId, const std::vector<std::string>& texts)
     for (std::size_t k = 0; k < texts.size(); ++k)
         lines.push_back(LinkLine(-1, catId, static_cast<int>(k) + 1, texts[k], "opis " + std::to_string(k)));
     return lines;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Report(const char* what, const std::vector<double>& ms, double goalMs)
-{
-    const double median = Median(ms);
-    std::printf("%-58s median %8.2f ms  best %8.2f ms  (goal < %.0f ms) %s\n", what, median,
-                *std::min_element(ms.begin(), ms.end()), goalMs, median < goalMs ? "ok" : "SLOW");
 }
 
 // A fresh catalogue folder with the two benchmark categories.

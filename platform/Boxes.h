@@ -59,8 +59,9 @@ public:
     // The application's error box for an exception: stop icon, the
     // application title as caption, the exception's text.
     virtual void ShowException(const QString& text) = 0;
-    // The typed text, or defaultValue when the user cancels. At most 255
-    // characters can be typed; a longer default is never cut.
+    // The typed text, or defaultValue when the user cancels. Texts of any
+    // length can be typed or pasted (a long address is never cut), and the
+    // default is never cut either.
     virtual QString InputBox(const QString& caption, const QString& prompt, const QString& defaultValue) = 0;
     // Like InputBox, but tells whether the user confirmed; value is in and out.
     virtual bool InputQuery(const QString& caption, const QString& prompt, QString& value) = 0;

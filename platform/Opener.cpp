@@ -51,15 +51,15 @@ bool NamesExecutableFile(const QString& link)
     return info.permissions().testAnyFlags(exec);
 }
 
-bool Opener::Open(const std::string& linkCp1250)
+OpenResult Opener::OpenLink(const std::string& linkCp1250)
 {
     const QString link = ToQString(linkCp1250);
     if (link.isEmpty())
-        return false;
+        return OpenResult::Refused;
     const QString target = OpenTarget(link);
     if (NamesExecutableFile(target))
-        return false;
-    return Launch(target);
+        return OpenResult::Refused;
+    return Launch(target) ? OpenResult::Opened : OpenResult::NotStarted;
 }
 
 bool DesktopOpener::Launch(const QString& target)
@@ -69,6 +69,8 @@ bool DesktopOpener::Launch(const QString& target)
 
 bool RecordingOpener::Launch(const QString& target)
 {
+    if (cannotStart_)
+        return false;
     opened_.append(target);
     return true;
 }

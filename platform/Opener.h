@@ -22,37 +22,48 @@ QString OpenTarget(const QString& link);
 // file that could run a program: one with an execute bit, or a desktop entry.
 bool NamesExecutableFile(const QString& link);
 
+enum class OpenResult {
+    Opened,      // handed to the desktop
+    Refused,     // empty, or names an executable file: never opened
+    NotStarted,  // the desktop's opener could not be started
+};
+
 class Opener {
 public:
     virtual ~Opener() = default;
 
-    // Opens one link (Windows-1250 text). Returns false when the link is empty,
-    // names an executable file or could not be handed to the desktop; nothing
-    // is shown to the user either way.
-    bool Open(const std::string& linkCp1250);
+    // Opens one link (Windows-1250 text); shows nothing to the user.
+    OpenResult OpenLink(const std::string& linkCp1250);
+    // True when the link was handed to the desktop.
+    bool Open(const std::string& linkCp1250) { return OpenLink(linkCp1250) == OpenResult::Opened; }
 
 protected:
-    // Hands the final target to the desktop.
+    // Hands the final target to the desktop; false when the opener could not
+    // be started.
     virtual bool Launch(const QString& target) = 0;
 };
 
-// The real desktop: xdg-open, started detached with the target as its only argument.
+// The real desktop: xdg-open, started detached with the target as its only
+// argument, found through PATH.
 class DesktopOpener final : public Opener {
 protected:
     bool Launch(const QString& target) override;
 };
 
-// For tests: records each target that would have been opened, in order.
+// For tests: records each target that would have been opened, in order, or
+// stands for a desktop whose opener cannot be started.
 class RecordingOpener final : public Opener {
 public:
     const QStringList& Opened() const { return opened_; }
     void Clear() { opened_.clear(); }
+    void SetCannotStart(bool cannotStart) { cannotStart_ = cannotStart; }
 
 protected:
     bool Launch(const QString& target) override;
 
 private:
     QStringList opened_;
+    bool cannotStart_ = false;
 };
 
 }  // namespace platform

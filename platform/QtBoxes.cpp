@@ -1,18 +1,28 @@
 #include "QtBoxes.h"
 
+#include <limits>
+
+#include <QApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QStringTokenizer>
+#include <QStyle>
 #include <QVBoxLayout>
+
+#include "ButtonKeys.h"
 
 namespace platform {
 namespace {
 
-constexpr int kInputBoxMaxTyped = 255;
+// No limit on what is typed or pasted: a cut address is a broken link.
+constexpr int kInputBoxMaxLength = std::numeric_limits<int>::max();
 
 QMessageBox::Icon IconOf(unsigned flags)
 {
@@ -68,7 +78,7 @@ public:
         auto* layout = new QVBoxLayout(this);
         layout->addWidget(new QLabel(prompt, this));
         edit_ = new QLineEdit(this);
-        edit_->setMaxLength(std::max<int>(kInputBoxMaxTyped, static_cast<int>(value.size())));
+        edit_->setMaxLength(kInputBoxMaxLength);
         edit_->setText(value);
         edit_->selectAll();
         edit_->setMinimumWidth(320);
@@ -78,6 +88,7 @@ public:
         auto* cancel = buttons->addButton(QStringLiteral("Anuluj"), QDialogButtonBox::RejectRole);
         ok->setDefault(true);
         cancel->setAutoDefault(false);
+        EnterClicksWhenFocused(cancel);
         connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
         connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
         layout->addWidget(buttons);
@@ -86,6 +97,128 @@ public:
 
 private:
     QLineEdit* edit_ = nullptr;
+};
+
+// The height a message's text may take before it scrolls inside the box:
+// two thirds of the screen, so the box with its buttons always fits.
+int MaxMessageTextHeight(const QWidget* owner)
+{
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const int available = screen ? screen->availableGeometry().height() : 768;
+    return available * 2 / 3;
+}
+
+// A message box for a text too tall for the screen (the delete question for
+// thousands of links): the text scrolls in a read-only pane and the buttons
+// stay below it. Buttons, default button and keys are those of the short box:
+// Enter presses the default button (or the focused one), Escape answers as
+// the short box does and does nothing where it has no escape answer.
+class LongMessageDialog : public QDialog {
+public:
+    LongMessageDialog(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
+        : QDialog(owner), specs_(ButtonsOf(flags)), escapeResult_(EscapeResultOf(flags))
+    {
+        setWindowTitle(caption);
+        setSizeGripEnabled(true);
+        if (!escapeResult_)
+            setWindowFlags(windowFlags() & ~Qt::WindowCloseButtonHint);
+        auto* layout = new QVBoxLayout(this);
+        auto* row = new QHBoxLayout;
+        AddIcon(*row, flags);
+        row->addWidget(TextPane(text, owner), 1);
+        layout->addLayout(row, 1);
+        layout->addLayout(Buttons(flags));
+    }
+
+    int Result() const
+    {
+        for (size_t i = 0; i < buttons_.size(); ++i)
+            if (clicked_ == buttons_[i])
+                return specs_[i].result;
+        return escapeResult_ ? escapeResult_ : IdCancel;
+    }
+
+protected:
+    void reject() override
+    {
+        if (escapeResult_)
+            QDialog::reject();  // Escape or the close box: the escape answer
+    }
+
+private:
+    void AddIcon(QHBoxLayout& row, unsigned flags)
+    {
+        QStyle::StandardPixmap pixmap;
+        switch (IconOf(flags)) {
+        case QMessageBox::Critical: pixmap = QStyle::SP_MessageBoxCritical; break;
+        case QMessageBox::Question: pixmap = QStyle::SP_MessageBoxQuestion; break;
+        case QMessageBox::Warning: pixmap = QStyle::SP_MessageBoxWarning; break;
+        case QMessageBox::Information: pixmap = QStyle::SP_MessageBoxInformation; break;
+        default: return;
+        }
+        const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
+        auto* label = new QLabel(this);
+        label->setPixmap(style()->standardIcon(pixmap, nullptr, this).pixmap(size, size));
+        label->setAlignment(Qt::AlignTop);
+        row.addWidget(label);
+    }
+
+    QPlainTextEdit* TextPane(const QString& text, const QWidget* owner)
+    {
+        auto* pane = new QPlainTextEdit(this);
+        pane->setReadOnly(true);
+        pane->setFocusPolicy(Qt::ClickFocus);  // Tab goes from button to button
+        pane->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        pane->setLineWrapMode(QPlainTextEdit::NoWrap);
+        pane->setFrameShape(QFrame::NoFrame);
+        pane->viewport()->setAutoFillBackground(false);
+        pane->setPlainText(text);
+        const QFontMetrics metrics(pane->font());
+        pane->setMinimumWidth(std::min(WidestLine(text, metrics) + 40, 640));
+        pane->setFixedHeight(MaxMessageTextHeight(owner));
+        return pane;
+    }
+
+    // The widest of the first lines: enough to size the pane, quick for any
+    // number of lines.
+    static int WidestLine(const QString& text, const QFontMetrics& metrics)
+    {
+        int widest = 0;
+        int lines = 0;
+        for (const QStringView line : QStringTokenizer(text, u'\n')) {
+            widest = std::max(widest, metrics.horizontalAdvance(line.toString()));
+            if (++lines == 200)
+                break;
+        }
+        return widest;
+    }
+
+    QHBoxLayout* Buttons(unsigned flags)
+    {
+        auto* row = new QHBoxLayout;
+        row->addStretch();
+        for (const ButtonSpec& spec : specs_) {
+            auto* button = new QPushButton(QString::fromUtf16(spec.text), this);
+            button->setAutoDefault(false);
+            EnterClicksWhenFocused(button);
+            connect(button, &QPushButton::clicked, this, [this, button] {
+                clicked_ = button;
+                accept();
+            });
+            row->addWidget(button);
+            buttons_.push_back(button);
+        }
+        row->addStretch();
+        QPushButton* defaultButton = buttons_[std::min<size_t>(DefaultButtonOf(flags), buttons_.size() - 1)];
+        defaultButton->setDefault(true);
+        defaultButton->setFocus();
+        return row;
+    }
+
+    std::vector<ButtonSpec> specs_;
+    int escapeResult_;
+    std::vector<QPushButton*> buttons_;
+    QPushButton* clicked_ = nullptr;
 };
 
 bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QString& path, bool save)
@@ -111,14 +244,30 @@ bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QString& pa
 
 }  // namespace
 
+bool IsLongMessage(const QString& text, const QWidget* owner)
+{
+    const int lines = static_cast<int>(text.count(u'\n')) + 1;
+    return lines * QFontMetrics(QApplication::font()).lineSpacing() > MaxMessageTextHeight(owner);
+}
+
+int LongMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
+{
+    LongMessageDialog dialog(owner, text, caption, flags);
+    dialog.exec();
+    return dialog.Result();
+}
+
 int QtBoxes::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
 {
+    if (IsLongMessage(text, owner))
+        return LongMessageBox(owner, text, caption, flags);
     QMessageBox box(IconOf(flags), caption, text, QMessageBox::NoButton, owner);
     const std::vector<ButtonSpec> specs = ButtonsOf(flags);
     std::vector<QPushButton*> buttons;
     for (const ButtonSpec& spec : specs) {
         QPushButton* button = box.addButton(QString::fromUtf16(spec.text), QMessageBox::AcceptRole);
         button->setAutoDefault(false);
+        EnterClicksWhenFocused(button);
         buttons.push_back(button);
     }
     const size_t defaultIndex = std::min<size_t>(DefaultButtonOf(flags), buttons.size() - 1);

@@ -5,6 +5,12 @@
 
 namespace platform {
 
+// True when text is taller than a message box may be on owner's screen (two
+// thirds of it): such a box scrolls its text and keeps its buttons visible.
+bool IsLongMessage(const QString& text, const QWidget* owner = nullptr);
+// The scrolling message box; the same buttons, answers and keys as MessageBox.
+int LongMessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags);
+
 class QtBoxes : public Boxes {
 public:
     int MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags) override;

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "Convert.h"
+#include "Cp1250.h"
 #include "Funcs.h"
 #include "Like.h"
 #include "Messages.h"
@@ -144,14 +145,18 @@ SQLiteClass::SQLiteClass(std::string fileName_) : fileName(std::move(fileName_))
 
 SQLiteClass::~SQLiteClass() = default;
 
+// A catalogue that cannot be opened is never silent: SQLite's message names
+// the cause, the path says which file (the archive folder may be wrong).
 int SQLiteClass::Open()
 {
     if (sqlite3_open(fileName.c_str(), &db) != SQLITE_OK) {
+        ShowOpenError(db ? sqlite3_errmsg(db) : "out of memory");
         sqlite3_close(db);
         db = nullptr;
         return 1;
     }
-    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTables() != 0) {
+    if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTablesQuietly() != 0) {
+        ShowOpenError(sqlite3_errmsg(db));
         sqlite3_close(db);
         db = nullptr;
         return 1;
@@ -171,6 +176,11 @@ int SQLiteClass::ShowError()
 {
     platform::ShowMessage(sqlite3_errmsg(db));
     return 1;
+}
+
+void SQLiteClass::ShowOpenError(const char* error) const
+{
+    platform::ShowMessage(std::string(error) + "\n" + platform::Utf8ToCp1250(fileName));
 }
 
 int SQLiteClass::Exec(const char* sql)
@@ -204,15 +214,29 @@ int SQLiteClass::QueryLinks(const char* sql)
     return Query(sql, LinkRowCallback);
 }
 
+namespace {
+
+const char* const kTables[] = {
+    "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);",
+    "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);",
+    "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);",
+};
+
+}  // namespace
+
 int SQLiteClass::CreateTables()
 {
-    static const char* const kTables[] = {
-        "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);",
-        "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);",
-        "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);",
-    };
     for (const char* sql : kTables)
         if (Exec(sql) != 0)
+            return 1;
+    return 0;
+}
+
+// The same statements, leaving the message to the caller.
+int SQLiteClass::CreateTablesQuietly()
+{
+    for (const char* sql : kTables)
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
             return 1;
     return 0;
 }

@@ -112,6 +112,8 @@ public:
 
 private:
     int ShowError();
+    void ShowOpenError(const char* error) const;
+    int CreateTablesQuietly();
     int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
     bool BeginBatch();
     int EndBatch(int result);

@@ -1,5 +1,7 @@
 #include "CatalogueSearchDialog.h"
 
+#include <charconv>
+#include <string_view>
 #include <unordered_set>
 
 #include <QAction>
@@ -18,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "Clipboard.h"
+#include "ColumnHeader.h"
 #include "Convert.h"
 #include "Cp1250.h"
 #include "Db_funcs.h"
@@ -61,6 +64,23 @@ QFont ArialFont(int pixelSize)
 int IdOf(const std::string& line)
 {
     return StrToInt(GetTagValue(line, kIdTag));
+}
+
+// The same for the rows of a long list: the decimal digits of "<i>" read in
+// place; anything else takes the general way.
+int RowIdOf(const std::string& line)
+{
+    const std::size_t start = line.find(kIdTag);
+    if (start == std::string::npos)
+        return IdOf(line);
+    const char* first = line.data() + start + kIdTag.size();
+    const char* last = line.data() + line.size();
+    int id = 0;
+    const auto [end, error] = std::from_chars(first, last, id);
+    const std::string_view rest(end, static_cast<std::size_t>(last - end));
+    if (error != std::errc() || end == first || rest.substr(0, 4) != "</i>")
+        return IdOf(line);
+    return id;
 }
 
 // The field of each row joined by "\n", nothing after the last one.
@@ -166,15 +186,9 @@ void TForm9::CreateResultPanel()
     panelLayout->setSpacing(0);
 
     headerModel_ = new QStandardItemModel(0, 3, this);
-    headerModel_->setHorizontalHeaderLabels(
-        {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")});
-    HeaderControl1 = new QHeaderView(Qt::Horizontal, Panel1);
-    HeaderControl1->setModel(headerModel_);
-    HeaderControl1->setFixedHeight(kHeaderHeight);
-    HeaderControl1->setSectionsClickable(false);
-    HeaderControl1->setHighlightSections(false);
-    HeaderControl1->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    HeaderControl1->setMinimumSectionSize(0);
+    HeaderControl1 = NewColumnHeader(
+        Panel1, headerModel_,
+        {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")}, kHeaderHeight);
     HeaderControl1->setStretchLastSection(false);
     HeaderControl1->setSectionResizeMode(0, QHeaderView::Interactive);
     HeaderControl1->setSectionResizeMode(1, QHeaderView::Stretch);  // fills the header
@@ -260,10 +274,7 @@ void TForm9::BitBtn3Click()
 
     Lines found;
     DbSearchLinks(ArchiveFolder, QueryText, found, flags, -1);
-    ListBox1->setUpdatesEnabled(false);
-    for (const std::string& line : found)
-        ListBox1->Append(line);
-    ListBox1->setUpdatesEnabled(true);
+    ListBox1->SetLines(std::move(found));
 
     form_.SearchText = typed;
     form_.SearchInLinks = CheckBox1->isChecked();
@@ -404,10 +415,10 @@ void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
     for (const std::string& line : lines)
         ids.insert(IdOf(line));
     std::vector<int> rows;
-    const int count = ListBox1->Count();
-    for (int row = 0; row < count; ++row)
-        if (ids.count(IdOf(ListBox1->Item(row))) > 0)
-            rows.push_back(row);
+    const std::vector<std::string>& shown = ListBox1->Lines();
+    for (std::size_t row = 0; row < shown.size(); ++row)
+        if (ids.count(RowIdOf(shown[row])) > 0)
+            rows.push_back(static_cast<int>(row));
     ListBox1->SetSelectedRows(rows);
     ListBox1->DeleteSelected();
 }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 
 #include "Boxes.h"
+#include "ButtonKeys.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "HandlerGuard.h"
@@ -60,9 +61,10 @@ QPushButton* TForm4::Button(const QRect& place, const QString& caption, const QS
     auto* button = new QPushButton(caption, this);
     button->setGeometry(place);
     button->setToolTip(hint);
-    // Enter presses no button of its own accord.
+    // Enter presses no button of its own accord, only the focused one.
     button->setAutoDefault(false);
     button->setDefault(false);
+    platform::EnterClicksWhenFocused(button);
     return button;
 }
 

@@ -117,13 +117,9 @@ bool TForm3::ConvertLegacyFolder(const std::string& newFolder, const std::string
 void TForm3::SetAside(bool aside)
 {
     // Hiding a QDialog would end its modal loop (and with it the dialog, even
-    // when a later write fails); it only takes no input and stays behind
-    // the progress window instead.
+    // when a later write fails); it only takes no input instead, under the
+    // progress window shown after it.
     setEnabled(!aside);
-    if (aside)
-        lower();
-    else
-        raise();
 }
 
 void TForm3::SetLegacyFilesAside(const std::string& folder)

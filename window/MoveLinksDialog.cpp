@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "ButtonKeys.h"
 #include "CategoryCombo.h"
 #include "Convert.h"
 #include "Funcs.h"
@@ -76,9 +77,11 @@ void TForm7::CreateComponents()
     BitBtn1 = new QPushButton(QStringLiteral("Anuluj"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Przenieś"), this);
     for (QPushButton* button : {BitBtn1, BitBtn2}) {
-        // Enter and Escape are the key handler's, not a default button's.
+        // Enter and Escape are the key handler's, not a default button's;
+        // Enter on a focused button clicks that button.
         button->setAutoDefault(false);
         button->setDefault(false);
+        platform::EnterClicksWhenFocused(button);
     }
     buttons->addWidget(BitBtn1);
     buttons->addStretch();

@@ -133,11 +133,11 @@ void TForm3::CreateMonitorGroup()
     CheckBox1->move(10, 20);
     CheckBox1->adjustSize();
     Label7 = Label(QStringLiteral("Sprzwdzaj co : "), g, 10, 48);
-    Edit3 = ReadOnlyEdit(g, QRect(88, 45, 44, 21));
+    Edit3 = ReadOnlyEdit(g, QRect(98, 45, 44, 21));
     Edit3->setText(QStringLiteral("1"));
     UpDown1 = new UpDown(1, 100, 2, g);
-    UpDown1->setGeometry(133, 45, 16, 21);
-    Label8 = Label(QStringLiteral("sek"), g, 154, 48);
+    UpDown1->setGeometry(143, 45, 16, 21);
+    Label8 = Label(QStringLiteral("sek"), g, 164, 48);
 }
 
 void TForm3::ConnectHandlers()
@@ -263,9 +263,8 @@ void TForm3::BitBtn7Click()
 {
     platform::IniFile ini(form1_.SettingsFolder + kSettingsFile);
     const bool monitor = CheckBox1->isChecked();
-    form1_.Timer1->SetEnabled(monitor);
+    form1_.SwitchMonitor(monitor);
     form1_.Timer1->SetInterval(UpDown1->Position() * kIntervalStep);
-    form1_.ToolButton20->setChecked(monitor);
     ini.WriteBool(kOptions, "Monitorowanie", monitor);
     ini.WriteInteger(kOptions, "CzasMon", form1_.Timer1->Interval());
     ini.WriteBool(kOptions, "Wersja", CheckBox2->isChecked());

@@ -101,6 +101,17 @@ public:
     void Kolejno1Click();
     void Usutkategori1Click();
 
+    // ---- failures the user sees (dovra_feedback.cpp)
+    // The "<i>" of the focused link row; -1 when the list is empty.
+    int FocusedLinkId() const;
+    // True when result is DbOk; otherwise the list is reloaded from the
+    // store with the row of focusId (link or category id) focused.
+    bool LinksStored(int result, int focusId);
+    bool CategoriesStored(int result, int focusId);
+    // Opens one link (Windows-1250 text); false, once the user has been told,
+    // when the desktop's opener cannot be started.
+    bool OpenLinkOrSay(const std::string& link);
+
     // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
     // The external libraries are "update.so" and "archuse.so" in the
     // executable's folder, loaded by absolute path for one call each; a
@@ -181,12 +192,15 @@ public:
     void Monitorowanieschowka2Click();
     void Monitorowanieschowka1Click();
     void PopupMenu1Popup();
+    // Switches the monitor on or off; the toolbar button and both menus' items show it.
+    void SwitchMonitor(bool on);
     // The clipboard is reached through this object (the desktop's by default).
     void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
     platform::Clipboard& Clipboard() { return *clipboard_; }
     // The open dialog of "Dodaj linki z pliku".
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
+
     // ---- tray (dovra_tray.cpp)
     void TrayIcon1Click();
     void PopupMenu2Popup();

@@ -100,7 +100,8 @@ void TForm1::Usutkategori1Click()
         return;
     // The row above when the last stored category goes, else the row below.
     const int nextId = CategoryIdOfRow(row == ListBox2->Count() - 2 ? row - 1 : row + 1);
-    DbDeleteCategories(ArchiveFolder, {line});
+    if (!CategoriesStored(DbDeleteCategories(ArchiveFolder, {line}), CategoryIdOfRow(row)))
+        return;
     LoadCategories(nextId);
     ListBox2Click();
 }

@@ -10,6 +10,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "ColumnHeader.h"
 #include "LineListBox.h"
 #include "dovra_.h"
 
@@ -67,14 +68,8 @@ void TForm1::CreateLists()
     linkLayout->setContentsMargins(6, 4, 6, 6);
     linkLayout->setSpacing(0);
     headerModel_ = new QStandardItemModel(0, 2, this);
-    headerModel_->setHorizontalHeaderLabels({QStringLiteral("Link"), QStringLiteral("Opis")});
-    HeaderControl1 = new QHeaderView(Qt::Horizontal, GroupBox2);
-    HeaderControl1->setModel(headerModel_);
-    HeaderControl1->setFixedHeight(kHeaderHeight);
-    HeaderControl1->setSectionsClickable(false);
-    HeaderControl1->setHighlightSections(false);
-    HeaderControl1->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    HeaderControl1->setMinimumSectionSize(0);
+    HeaderControl1 =
+        NewColumnHeader(GroupBox2, headerModel_, {QStringLiteral("Link"), QStringLiteral("Opis")}, kHeaderHeight);
     HeaderControl1->setSectionResizeMode(0, QHeaderView::Interactive);
     HeaderControl1->setStretchLastSection(true);
     HeaderControl1->resizeSection(0, kLinkSectionWidth);

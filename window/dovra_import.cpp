@@ -30,9 +30,10 @@ constexpr int kAddImage = 0;
 
 void TForm1::ConnectImport()
 {
-    for (QAction* action : {ToolButton2, Dodajlinkzeschowka1, Dodajlinkizeschowka1})
+    // The tray menu's two items are connected with the tray's add commands.
+    for (QAction* action : {ToolButton2, Dodajlinkzeschowka1})
         OnTriggered(action, &TForm1::Dodajlinkzeschowka1Click);
-    for (QAction* action : {ToolButton3, Dodajlinkizpliku1, Dodajlinkizpliku2})
+    for (QAction* action : {ToolButton3, Dodajlinkizpliku1})
         OnTriggered(action, &TForm1::Dodajlinkizpliku1Click);
     OnTriggered(ToolButton20, &TForm1::ToolButton20Click);
     OnTriggered(Monitorowanieschowka2, &TForm1::Monitorowanieschowka2Click);
@@ -139,25 +140,29 @@ void TForm1::ImportLinks(const std::string& source)
     LastImport = std::move(candidates);
 }
 
+void TForm1::SwitchMonitor(bool on)
+{
+    // The tray host may show the tray menu without letting the program
+    // prepare it, so every switch sets all three.
+    Timer1->SetEnabled(on);
+    ToolButton20->setChecked(on);
+    Monitorowanieschowka2->setChecked(on);
+    Monitorowanieschowka1->setChecked(on);
+}
+
 void TForm1::ToolButton20Click()
 {
-    const bool on = ToolButton20->isChecked();
-    Timer1->SetEnabled(on);
-    Monitorowanieschowka2->setChecked(on);
+    SwitchMonitor(ToolButton20->isChecked());
 }
 
 void TForm1::Monitorowanieschowka2Click()
 {
-    const bool on = Monitorowanieschowka2->isChecked();
-    Timer1->SetEnabled(on);
-    ToolButton20->setChecked(on);
+    SwitchMonitor(Monitorowanieschowka2->isChecked());
 }
 
 void TForm1::Monitorowanieschowka1Click()
 {
-    const bool on = Monitorowanieschowka1->isChecked();
-    Timer1->SetEnabled(on);
-    ToolButton20->setChecked(on);
+    SwitchMonitor(Monitorowanieschowka1->isChecked());
 }
 
 void TForm1::PopupMenu1Popup()

@@ -61,13 +61,15 @@ void TForm1::ApplyLinkMove(const linkorder::LinkMove& move)
 {
     if (!move.moved)
         return;
+    // The list shows the new order only once the store holds it.
+    if (!LinksStored(DbSaveLinkOrder(ArchiveFolder, move.changedLines), FocusedLinkId()))
+        return;
     for (std::size_t k = 0; k < move.changedRows.size(); ++k)
         ListBox1->Replace(move.changedRows[k], move.changedLines[k]);
     ListBox1->SetSelectedRows(move.selectedRows);
     if (move.focusRow >= 0)
         ListBox1->SetItemIndex(move.focusRow);
     ListBox1->viewport()->update();
-    DbSaveLinkOrder(ArchiveFolder, move.changedLines);
 }
 
 void TForm1::Przesuzaznaczonelinkiwgr1Click()
@@ -110,6 +112,6 @@ void TForm1::Przeniewybranelinkidoinnejkategorii1Click()
     }
     if (targetId < 0)
         return;
-    if (DbMoveLinks(ArchiveFolder, lines, targetId) == DbOk)
+    if (LinksStored(DbMoveLinks(ArchiveFolder, lines, targetId), FocusedLinkId()))
         ListBox1->DeleteSelected();
 }

@@ -94,8 +94,9 @@ void TForm1::Usutenlink1Click()
                                         platform::MbYesNo | platform::MbIconExclamation);
     if (answer != platform::IdYes)
         return;
-    ListBox1->DeleteSelected();
-    DbDeleteLinks(ArchiveFolder, lines);
+    // The rows go only once the store has deleted them.
+    if (LinksStored(DbDeleteLinks(ArchiveFolder, lines), FocusedLinkId()))
+        ListBox1->DeleteSelected();
 }
 
 void TForm1::Kopiujlinkdoschowka1Click()
@@ -120,8 +121,10 @@ void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
 void TForm1::Otwrzlinkwdomylnympr1Click()
 {
     platform::BusyGuard busy(Busy);
+    // Without an opener the other links would fail alike: said once.
     for (int row : ListBox1->SelectedRows())
-        opener_->Open(GetTagValue(ListBox1->Item(row), kLinkTag));
+        if (!OpenLinkOrSay(GetTagValue(ListBox1->Item(row), kLinkTag)))
+            return;
 }
 
 void TForm1::ListBox1DblClick()

@@ -62,7 +62,7 @@ void TForm1::Szukajlinkuwkategorii1Click()
         dialog.exec();
     }
     if (SearchRequested) {
-        const std::vector<std::string> lines = ListBox1->Lines();
+        const std::vector<std::string>& lines = ListBox1->Lines();
         const bool ignoreCase = !SearchCaseSensitive;
         // The text is kept in small letters once a row has been compared.
         if (ignoreCase && !lines.empty())
@@ -111,10 +111,10 @@ void TForm1::SelectCategoryOrAll(int catId)
 void TForm1::SelectLinkById(int linkId)
 {
     std::vector<int> rows;
-    const int count = ListBox1->Count();
-    for (int row = 0; row < count; ++row)
-        if (IdOfLine(ListBox1->Item(row)) == linkId)
-            rows.push_back(row);
+    const std::vector<std::string>& lines = ListBox1->Lines();
+    for (std::size_t row = 0; row < lines.size(); ++row)
+        if (IdOfLine(lines[row]) == linkId)
+            rows.push_back(static_cast<int>(row));
     ListBox1->SetSelectedRows(rows);
     if (!rows.empty())
         ListBox1->SetItemIndex(rows.front());

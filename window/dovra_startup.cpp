@@ -159,8 +159,7 @@ void TForm1::ReadSettings()
     UstPoz = static_cast<signed char>(ini.ReadInteger(kOptions, "UstPoz", 0) & 0xFF);
     if (UstPoz < 0 || UstPoz > 1)
         UstPoz = 0;
-    Timer1->SetEnabled(ini.ReadBool(kOptions, "Monitorowanie", false));
-    ToolButton20->setChecked(Timer1->Enabled());
+    SwitchMonitor(ini.ReadBool(kOptions, "Monitorowanie", false));
     Timer1->SetInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval));
     startupChoices_.checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
     startupChoices_.categoryToSelect = ini.ReadInteger(kOptions, "AktPoz", -1);

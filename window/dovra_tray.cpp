@@ -24,6 +24,8 @@ void TForm1::ConnectTray()
     platform::OnTrayClick(*TrayIcon1, *this, Guarded([this] { TrayIcon1Click(); }));
     connect(PopupMenu2, &QMenu::aboutToShow, this, Guarded([this] { PopupMenu2Popup(); }));
     OnTrayAddCommand(Dodajnowylink2, &TForm1::Dodajnowylink1Click);
+    OnTrayAddCommand(Dodajlinkizeschowka1, &TForm1::Dodajlinkzeschowka1Click);
+    OnTrayAddCommand(Dodajlinkizpliku2, &TForm1::Dodajlinkizpliku1Click);
     OnTriggered(Poka1, &TForm1::Poka1Click);
     OnTriggered(Ukryj1, &TForm1::Ukryj1Click);
     for (QAction* item : {Zamknij2, Zamknij1, ToolButton16})

@@ -1,10 +1,13 @@
-// Writes a small catalogue for the desktop tests, through the store.
+// Writes a small catalogue for the desktop tests, through the store, or
+// counts its links.
 //
 //   catalogue_seed FOLDER CATEGORY [LINK DESCRIPTION]...
+//   catalogue_seed --count FOLDER
 //
 // FOLDER ends with "/" and is created if missing. One category named CATEGORY
-// is added, then the links in the order given. Texts are given in UTF-8 and
-// stored as the program stores them, in Windows-1250.
+// is added, then the links in the order given; its id is printed. Texts are
+// given in UTF-8 and stored as the program stores them, in Windows-1250.
+// --count prints the number of links in the catalogue.
 #include <filesystem>
 #include <iostream>
 
@@ -15,6 +18,13 @@
 
 int main(int argc, char* argv[])
 {
+    if (argc == 3 && std::string(argv[1]) == "--count") {
+        Lines links;
+        if (DbGetLinks(argv[2], links, -1) != DbOk)
+            return 1;
+        std::cout << links.size() << '\n';
+        return 0;
+    }
     if (argc < 3 || argc % 2 == 0) {
         std::cerr << "usage: catalogue_seed FOLDER CATEGORY [LINK DESCRIPTION]...\n";
         return 2;

@@ -7,6 +7,7 @@
 #   start_desktop [--tray]   Xvfb on a free display, openbox as window manager,
 #                            a throw-away HOME with XDG_RUNTIME_DIR inside it;
 #                            --tray also starts trayer as the tray host.
+#   start_tray               trayer as the tray host, on a started desktop
 #   start_program [ARGS]     build/window/quomira in the background; its pid
 #                            in PROGRAM_PID, its output in $DT_ROOT/program.log
 #   wait_window TITLE [SECS] the id of the first window named exactly TITLE
@@ -134,11 +135,17 @@ start_desktop()
     wait_until 10 wm_running || fail "openbox did not start: $(cat "$DT_ROOT/openbox.log")"
 
     if [ "$tray" = 1 ]; then
-        trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-            >"$DT_ROOT/trayer.log" 2>&1 &
-        track $!
-        wait_until 10 tray_running || fail "trayer did not start: $(cat "$DT_ROOT/trayer.log")"
+        start_tray
     fi
+}
+
+# trayer as the tray host, on a desktop already started.
+start_tray()
+{
+    trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
+        >"$DT_ROOT/trayer.log" 2>&1 &
+    track $!
+    wait_until 10 tray_running || fail "trayer did not start: $(cat "$DT_ROOT/trayer.log")"
 }
 
 start_program()

@@ -3,7 +3,11 @@
 // message hooks.
 #include <QApplication>
 #include <QLineEdit>
+#include <QClipboard>
 #include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -126,6 +130,91 @@ private slots:
         QCOMPARE(boxes.MessageBox(nullptr, "t", "c", MbYesNoCancel), int(IdCancel));
     }
 
+    // Enter on a focused button answers with that button, not the default.
+    void enterOnAFocusedButtonAnswersWithIt()
+    {
+        QtBoxes boxes;
+        OnModal([](QWidget* dialog) {
+            for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                if (button->text() == "Nie") {
+                    button->setFocus();
+                    QTest::keyClick(button, Qt::Key_Return);
+                }
+        });
+        QCOMPARE(boxes.MessageBox(nullptr, "Usunąć?", "Zapytanie", MbYesNo | MbIconExclamation), int(IdNo));
+    }
+
+    // The delete question for 10,000 links: the text scrolls inside the box,
+    // the box fits the screen with its buttons, and the buttons, the default
+    // and the keys are those of a short box.
+    void longMessageScrollsAndKeepsItsButtons_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("result");
+        QTest::newRow("Enter: the default Tak") << "enter" << int(IdYes);
+        QTest::newRow("click Nie") << "click Nie" << int(IdNo);
+        QTest::newRow("Enter on a focused Nie") << "enter on Nie" << int(IdNo);
+        QTest::newRow("Escape does nothing on Yes/No") << "escape, then Nie" << int(IdNo);
+    }
+    void longMessageScrollsAndKeepsItsButtons()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, result);
+        QString text = QStringLiteral("Czy napewno usunąć link(i) :");
+        for (int i = 0; i < 10000; ++i)
+            text += QStringLiteral("\nhttp://example.com/%1").arg(i);
+        QVERIFY(IsLongMessage(text));
+        QVERIFY(!IsLongMessage(QStringLiteral("Czy napewno usunąć link(i) :\nhttp://a.pl")));
+
+        QtBoxes boxes;
+        QStringList shown;
+        QString caption;
+        bool fits = false, scrolls = false;
+        OnModal([&](QWidget* dialog) {
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            shown = ButtonTexts(dialog);
+            caption = dialog->windowTitle();
+            const QRect screen = dialog->screen()->availableGeometry();
+            fits = dialog->frameGeometry().height() <= screen.height();
+            for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+                const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+                fits = fits && button->isVisible() && screen.contains(place);
+            }
+            auto* pane = dialog->findChild<QPlainTextEdit*>();
+            scrolls = pane && pane->verticalScrollBar()->maximum() > 0 && pane->toPlainText() == text;
+            if (action == "enter")
+                QTest::keyClick(dialog, Qt::Key_Return);
+            else if (action == "click Nie")
+                ClickButton(dialog, "Nie");
+            else if (action == "enter on Nie") {
+                for (QPushButton* button : dialog->findChildren<QPushButton*>())
+                    if (button->text() == "Nie") {
+                        button->setFocus();
+                        QTest::keyClick(button, Qt::Key_Return);
+                    }
+            } else {
+                QTest::keyClick(dialog, Qt::Key_Escape);
+                QVERIFY(dialog->isVisible());
+                ClickButton(dialog, "Nie");
+            }
+        });
+        QCOMPARE(boxes.MessageBox(nullptr, text, "Zapytanie", MbYesNo | MbIconExclamation), result);
+        QCOMPARE(shown, (QStringList{"Nie", "Tak"}));
+        QCOMPARE(caption, QStringLiteral("Zapytanie"));
+        QVERIFY2(fits, "the box or a button is off the screen");
+        QVERIFY2(scrolls, "the text does not scroll inside the box");
+    }
+
+    void longMessageEscapeAnswersWhereAShortBoxDoes()
+    {
+        QtBoxes boxes;
+        const QString text = QString(QStringLiteral("wiersz\n")).repeated(5000);
+        OnModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QCOMPARE(boxes.MessageBox(nullptr, text, "c", MbYesNoCancel), int(IdCancel));
+        OnModal([](QWidget* dialog) { QTest::keyClick(dialog, Qt::Key_Escape); });
+        QCOMPARE(boxes.MessageBox(nullptr, text, "c", MbOk), int(IdOk));
+    }
+
     void errorBoxHasTheApplicationTitleAndAStopIcon()
     {
         QtBoxes boxes;
@@ -141,22 +230,39 @@ private slots:
         QCOMPARE(caption, QStringLiteral("Quomira"));
     }
 
-    void inputBoxTakesAtMost255TypedCharacters()
+    // A pasted address is taken whole, however long: 300 characters are
+    // common, and beyond QLineEdit's own default limit of 32767 too.
+    void inputBoxTakesALongPastedAddress_data()
     {
+        QTest::addColumn<int>("length");
+        QTest::newRow("300") << 300;
+        QTest::newRow("40000") << 40000;
+    }
+    void inputBoxTakesALongPastedAddress()
+    {
+        QFETCH(int, length);
+        const QString address = QStringLiteral("http://example.com/?q=") + QString(length - 22, u'x');
+        QApplication::clipboard()->setText(address);
         QtBoxes boxes;
         OnModal([](QWidget* dialog) {
             QLineEdit* edit = dialog->findChild<QLineEdit*>();
-            edit->clear();
-            QTest::keyClicks(edit, QString(300, u'x'));
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
             ClickButton(dialog, "OK");
         });
-        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", ""), QString(255, u'x'));
+        QCOMPARE(boxes.InputBox("Treść linku", "Proszę podać treść linku : ", ""), address);
     }
 
-    void inputBoxNeverCutsALongerDefault()
+    void inputBoxKeepsALongDefaultAndWhatIsTypedAfterIt()
     {
         QtBoxes boxes;
         const QString longText(400, u'y');
+        OnModal([](QWidget* dialog) {
+            QLineEdit* edit = dialog->findChild<QLineEdit*>();
+            QTest::keyClick(edit, Qt::Key_End);
+            QTest::keyClicks(edit, "zz");
+            ClickButton(dialog, "OK");
+        });
+        QCOMPARE(boxes.InputBox("c", "p", longText), longText + "zz");
         OnModal([](QWidget* dialog) { ClickButton(dialog, "OK"); });
         QCOMPARE(boxes.InputBox("c", "p", longText), longText);
     }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "Cp1250.h"
 #include "Db_sqlite.h"
 #include "TestSupport.h"
 
@@ -56,16 +57,22 @@ TEST_F(ConnectionTest, OpenOnAFileThatIsNoDatabaseFailsWithOneMessage)
     EXPECT_EQ(s.Open(), 1);
     EXPECT_FALSE(s.IsOpen());
     EXPECT_EQ(OpenHandles(db), 0);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{kNotADatabase});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{std::string(kNotADatabase) + "\n" + db});
     EXPECT_EQ(ReadFile(db), garbage);
 }
 
-TEST_F(ConnectionTest, OpenThatCannotReachTheFileFailsSilently)
+// A catalogue that cannot be reached is never silent: SQLite's message and
+// the file's path, as the file stands on the disk (UTF-8) shown in the
+// program's code page.
+TEST_F(ConnectionTest, OpenThatCannotReachTheFileShowsWhichFile)
 {
-    SQLiteClass s(dir + "missing/folder/dovra.db");
+    const std::string missing = dir + "brak/żółw/dovra.db";
+    SQLiteClass s(missing);
     EXPECT_EQ(s.Open(), 1);
     EXPECT_FALSE(s.IsOpen());
-    EXPECT_TRUE(messages.texts().empty());
+    EXPECT_EQ(messages.texts(),
+              std::vector<std::string>{"unable to open database file\n" + platform::Utf8ToCp1250(missing)});
+    EXPECT_FALSE(PathExists(dir + "brak"));
 }
 
 TEST_F(ConnectionTest, ExecStopsAtTheFailingStatementAndStaysOpen)

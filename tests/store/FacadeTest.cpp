@@ -392,13 +392,31 @@ TEST_F(FacadeTest, AFileThatIsNoDatabaseFailsToOpen)
         SCOPED_TRACE(call.name);
         messages.clear();
         EXPECT_EQ(call.run(), DbOpenFailed);
-        EXPECT_EQ(messages.texts(), std::vector<std::string>{"file is not a database"});
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{"file is not a database\n" + db});
         EXPECT_EQ(OpenHandles(db), 0);
     }
     EXPECT_EQ(out, Lines{"kept"});
     EXPECT_EQ(stream.str(), "");
     EXPECT_EQ(ReadFile(db), garbage);
     EXPECT_TRUE(PathExists(temp + "run/kategorie"));  // the legacy folder is not touched
+}
+
+// An archive folder that does not exist: every call says so, with the path.
+TEST_F(FacadeTest, AnUnreachableFolderFailsToOpenWithItsPath)
+{
+    const std::string missing = dir + "nie/ma/";
+    const std::string temp = dir + "temp/";
+    MakeFiles(temp + "run/", {{"kategorie", "<n>A</n>\n"}});
+    Lines out = {"kept"};
+    std::ostringstream stream;
+    for (const auto& call : EveryCall(missing, out, stream, temp)) {
+        SCOPED_TRACE(call.name);
+        messages.clear();
+        EXPECT_EQ(call.run(), DbOpenFailed);
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{"unable to open database file\n" + missing + "dovra.db"});
+    }
+    EXPECT_EQ(out, Lines{"kept"});
+    EXPECT_FALSE(PathExists(dir + "nie"));
 }
 
 // A table replaced by a view lacking a column: the open succeeds, the read fails.
@@ -673,13 +691,17 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
         const char* lock;
         std::function<int()> run;
         int code;
+        std::string message;
     } cases[] = {
-        {"BEGIN IMMEDIATE", [&] { return DbInsertLinks(dir, {L(-1, 1, 5, "new")}); }, DbWriteFailed},
-        {"BEGIN IMMEDIATE", [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca")}); }, DbWriteFailed},
+        {"BEGIN IMMEDIATE", [&] { return DbInsertLinks(dir, {L(-1, 1, 5, "new")}); }, DbWriteFailed,
+         "database is locked"},
+        {"BEGIN IMMEDIATE", [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca")}); }, DbWriteFailed,
+         "database is locked"},
+        // Locked while it is opened: the open failure names the file.
         {"BEGIN EXCLUSIVE", [&] {
              Lines out;
              return DbGetCategories(dir, out);
-         }, DbOpenFailed},
+         }, DbOpenFailed, "database is locked\n" + db},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lock);
@@ -690,7 +712,7 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
         EXPECT_EQ(c.run(), c.code);
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
-        EXPECT_EQ(messages.texts(), std::vector<std::string>{"database is locked"});
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{c.message});
         EXPECT_EQ(Dump(db), before);
         ExpectClosed();
     }

@@ -344,6 +344,8 @@ private slots:
         QTest::newRow("Anuluj, nothing chosen") << "Anuluj" << -2 << false;
         QTest::newRow("Escape") << "Escape" << 4 << false;
         QTest::newRow("close box") << "close" << 4 << false;
+        QTest::newRow("Enter on a focused OK") << "Enter on OK" << 4 << true;
+        QTest::newRow("Enter on a focused Anuluj") << "Enter on Anuluj" << 4 << false;
     }
 
     void leavingSavesOnlyOnOk()
@@ -369,7 +371,11 @@ private slots:
                 QTest::mouseClick(dialog.BitBtn4, Qt::LeftButton);
             else if (how == "Escape")
                 QTest::keyClick(dialog.ListBox1, Qt::Key_Escape);
-            else
+            else if (how.startsWith("Enter on")) {
+                QPushButton* button = how == "Enter on OK" ? dialog.BitBtn5 : dialog.BitBtn4;
+                button->setFocus();
+                QTest::keyClick(button, Qt::Key_Enter);
+            } else
                 dialog.close();
         });
 

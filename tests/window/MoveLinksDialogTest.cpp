@@ -120,6 +120,9 @@ private slots:
         QTest::newRow("Escape on the combo stores nothing") << 1 << "escape on combo" << kUntouched;
         QTest::newRow("Escape on the dialog stores nothing") << 1 << "escape on dialog" << kUntouched;
         QTest::newRow("close box stores nothing") << 1 << "close box" << kUntouched;
+        // Enter on a focused button clicks that button: never a cancel that moves.
+        QTest::newRow("Enter on a focused Anuluj") << 1 << "enter on cancel button" << -1;
+        QTest::newRow("Enter on a focused Przenieś") << 1 << "enter on move button" << 4;
     }
 
     void reportsHowItWasLeft()
@@ -146,6 +149,12 @@ private slots:
                 QTest::keyClick(dialog.get(), Qt::Key_Escape);
             else if (how == "close box")
                 dialog->close();
+            else if (how == "enter on cancel button" || how == "enter on move button") {
+                QPushButton* button = how == "enter on cancel button" ? dialog->BitBtn1 : dialog->BitBtn2;
+                button->setFocus();
+                QCOMPARE(QApplication::focusWidget(), button);
+                QTest::keyClick(button, Qt::Key_Return);
+            }
         });
         QVERIFY2(code != 99, "the dialog stayed open");
         QCOMPARE(result, expected);

@@ -1,11 +1,14 @@
 // What opening a link hands to the desktop, seen through the recording opener.
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
 #include <string>
 
+#include "../EnvGuard.h"
 #include "Opener.h"
 
 class OpenerTest : public QObject {
@@ -92,8 +95,35 @@ private slots:
     void opensNothingForAnEmptyText()
     {
         platform::RecordingOpener opener;
-        QVERIFY(!opener.Open(""));
+        QCOMPARE(opener.OpenLink(""), platform::OpenResult::Refused);
         QVERIFY(opener.Opened().isEmpty());
+    }
+
+    // The desktop's opener is xdg-open from PATH, given the target as its
+    // only argument; without it the link is not started, and says so.
+    void desktopOpenerStartsXdgOpenOrSaysItCannot()
+    {
+        const QString bin = dir_.filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        const QString record = dir_.filePath("opened.txt");
+        QFile script(bin + "/xdg-open");
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '%1'\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        platform::DesktopOpener opener;
+        {
+            EnvGuard path("PATH", bin.toStdString());
+            QCOMPARE(opener.OpenLink("www.example.org/a b"), platform::OpenResult::Opened);
+        }
+        QTRY_VERIFY(QFileInfo(record).size() > 0);
+        QFile opened(record);
+        QVERIFY(opened.open(QIODevice::ReadOnly));
+        QCOMPARE(opened.readAll(), QByteArray("1|http://www.example.org/a b"));
+
+        EnvGuard path("PATH", dir_.filePath("empty").toStdString());
+        QCOMPARE(opener.OpenLink("http://example.org"), platform::OpenResult::NotStarted);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
 #include <QToolBar>
@@ -13,7 +14,11 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "AddLinksDialog.h"
 #include "CategoryOrderDialog.h"
+#include "CheckListBox.h"
+#include "Clipboard.h"
+#include "OptionsDialog.h"
 #include "Tray.h"
 #include "WindowFixture.h"
 
@@ -37,15 +42,56 @@ QWidget* FocusOf(TForm1& form)
 
 }  // namespace
 
+// Once a dialog of type Dialog is the active modal window, act gets it (a
+// dialog act leaves open is then cancelled). For dialogs that a timer opens.
+template <class Dialog>
+class WhenDialogOpens {
+public:
+    explicit WhenDialogOpens(std::function<void(Dialog&)> act) : act_(std::move(act))
+    {
+        QObject::connect(&poll_, &QTimer::timeout, [this] {
+            auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+            if (!dialog)
+                return;
+            poll_.stop();
+            ++opened_;
+            act_(*dialog);
+            if (dialog->isVisible())
+                dialog->reject();
+        });
+        poll_.start(5);
+    }
+    int Opened() const { return opened_; }
+    // Watches again, for a second dialog.
+    void Rearm() { poll_.start(5); }
+
+private:
+    std::function<void(Dialog&)> act_;
+    QTimer poll_;
+    int opened_ = 0;
+};
+
 class TrayTest : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> fx;
+    platform::TestClipboard* clip = nullptr;
 
-    // Starts the window on a desktop with or without a tray, shown and active.
-    TForm1& StartShown(bool tray)
+    // Starts the window on a desktop with or without a tray, with a test
+    // clipboard that holds no text.
+    TForm1& Start(bool tray)
     {
         TForm1& form = fx->Start();
         form.SetTrayHost(std::make_unique<platform::FixedTrayHost>(tray));
+        auto clipboard = std::make_unique<platform::TestClipboard>();
+        clip = clipboard.get();
+        form.SetClipboard(std::move(clipboard));
+        return form;
+    }
+
+    // The same, shown and active.
+    TForm1& StartShown(bool tray)
+    {
+        TForm1& form = Start(tray);
         [&] { QVERIFY(ShowAndWait(form)); }();
         return form;
     }
@@ -56,6 +102,23 @@ class TrayTest : public QObject {
     {
         return RunModal<TForm4>([&form] { form.Kolejno1->trigger(); }, act);
     }
+
+    // Runs act while the add-links dialog offers the clipboard's links.
+    ModalRun WhileAddLinksDialogOpen(TForm1& form, const std::function<void(TForm2&)>& act)
+    {
+        clip->Hold(QStringLiteral("http://schowek.pl/1\nhttp://schowek.pl/2"));
+        return RunModal<TForm2>([&form] { form.Dodajlinkzeschowka1Click(); }, act);
+    }
+
+    // Runs act while the dialog named is open: "order" or "add links".
+    ModalRun WhileDialogOpen(TForm1& form, const QString& dialog, const std::function<void(QDialog&)>& act)
+    {
+        if (dialog == "order")
+            return WhileOrderDialogOpen(form, [&](TForm4& d) { act(d); });
+        return WhileAddLinksDialogOpen(form, [&](TForm2& d) { act(d); });
+    }
+
+    int LinkCount() { return std::stoi(fx->Query("SELECT COUNT(*) FROM LINKS").front().front()); }
 
     static void Hidden(TForm1& form)
     {
@@ -88,7 +151,7 @@ private slots:
 
     void iconHintAndMenu()
     {
-        TForm1& form = fx->Start();
+        TForm1& form = Start(false);
         QVERIFY(form.TrayIcon1->isVisible());
         QCOMPARE(form.TrayIcon1->toolTip(), QStringLiteral("Quomira"));
         QVERIFY(!form.TrayIcon1->icon().isNull());
@@ -141,24 +204,27 @@ private slots:
 
     void menuOpeningFollowsBusyAndTheMonitor_data()
     {
-        QTest::addColumn<bool>("dialogOpen");
+        QTest::addColumn<QString>("dialog");  // "" for none
         QTest::addColumn<bool>("monitorOn");
-        QTest::newRow("idle, monitor off") << false << false;
-        QTest::newRow("idle, monitor on") << false << true;
-        QTest::newRow("order dialog open, monitor on") << true << true;
-        QTest::newRow("order dialog open, monitor off") << true << false;
+        QTest::newRow("idle, monitor off") << "" << false;
+        QTest::newRow("idle, monitor on") << "" << true;
+        QTest::newRow("add-links dialog open, monitor on") << "add links" << true;
+        QTest::newRow("add-links dialog open, monitor off") << "add links" << false;
+        QTest::newRow("order dialog open, monitor on") << "order" << true;
     }
 
     void menuOpeningFollowsBusyAndTheMonitor()
     {
-        QFETCH(bool, dialogOpen);
+        QFETCH(QString, dialog);
         QFETCH(bool, monitorOn);
-        TForm1& form = fx->Start();
+        TForm1& form = Start(true);
+        form.Timer1->SetInterval(0);  // switched on, but no tick interferes
         form.Timer1->SetEnabled(monitorOn);
         // Start from the opposite of what the opening must show.
         form.Monitorowanieschowka1->setChecked(!monitorOn);
+        const bool busy = !dialog.isEmpty();
         for (QAction* item : {form.Dodajnowylink2, form.Dodajlinkizeschowka1, form.Dodajlinkizpliku2})
-            item->setEnabled(dialogOpen);
+            item->setEnabled(busy);
 
         const auto openMenu = [&form, monitorOn](bool busy) {
             form.PopupMenu2->popup(QPoint(10, 10));
@@ -169,41 +235,99 @@ private slots:
                 QVERIFY(item->isEnabled());
             form.PopupMenu2->hide();
         };
-        if (dialogOpen) {
-            const ModalRun run = WhileOrderDialogOpen(form, [&](TForm4&) { openMenu(true); });
+        if (busy) {
+            const ModalRun run = WhileDialogOpen(form, dialog, [&](QDialog&) { openMenu(true); });
             QVERIFY(run.opened);
-            // Open again once the dialog has gone: the add items come back.
-            openMenu(false);
-        } else {
-            openMenu(false);
         }
+        // Opened once nothing runs: the add items are enabled (again).
+        openMenu(false);
+    }
+
+    void theMonitorAtStartShowsInTheTrayMenu()
+    {
+        fx->WriteSettings("[Opcje]\r\nMonitorowanie=1\r\nCzasMon=0\r\n");
+        TForm1& form = Start(true);
+        QVERIFY(form.Monitorowanieschowka1->isChecked());
+        QVERIFY(form.Monitorowanieschowka2->isChecked());
+        QVERIFY(form.ToolButton20->isChecked());
+    }
+
+    void theOptionsDialogsSwitchShowsInTheTrayMenu_data()
+    {
+        QTest::addColumn<bool>("on");
+        QTest::newRow("switched on") << true;
+        QTest::newRow("switched off") << false;
+    }
+
+    void theOptionsDialogsSwitchShowsInTheTrayMenu()
+    {
+        QFETCH(bool, on);
+        TForm1& form = Start(true);
+        form.SwitchMonitor(!on);
+        form.Timer1->SetInterval(0);
+        const ModalRun run = RunModal<TForm3>([&form] { form.Opcjeprogramu1Click(); }, [on](TForm3& dialog) {
+            dialog.CheckBox1->setChecked(on);
+            dialog.BitBtn7Click();
+        });
+        QVERIFY(run.opened);
+        QCOMPARE(form.Timer1->Enabled(), on);
+        QCOMPARE(form.Monitorowanieschowka1->isChecked(), on);
+        QCOMPARE(form.Monitorowanieschowka2->isChecked(), on);
+        QCOMPARE(form.ToolButton20->isChecked(), on);
     }
 
     // ---- a tray add command chosen while Busy is raised
 
+    void trayAddCommandWhileBusyAsksNothing_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("item");
+        for (const char* dialog : {"add links", "order"})
+            for (const char* item : {"Dodajnowylink2", "Dodajlinkizeschowka1", "Dodajlinkizpliku2"})
+                QTest::addRow("%s, %s", dialog, item) << dialog << item;
+    }
+
     void trayAddCommandWhileBusyAsksNothing()
     {
-        TForm1& form = fx->Start();
+        QFETCH(QString, dialog);
+        QFETCH(QString, item);
+        TForm1& form = Start(true);
+        QAction* action = item == "Dodajnowylink2"         ? form.Dodajnowylink2
+                          : item == "Dodajlinkizeschowka1" ? form.Dodajlinkizeschowka1
+                                                           : form.Dodajlinkizpliku2;
         bool busyAfter = false;
-        const ModalRun run = WhileOrderDialogOpen(form, [&](TForm4&) {
+        int dialogsOver = 0;
+        const ModalRun run = WhileDialogOpen(form, dialog, [&](QDialog& open) {
             // The tray host showed the menu without letting the program
             // prepare it: the item is still enabled.
-            QVERIFY(form.Dodajnowylink2->isEnabled());
-            form.Dodajnowylink2->trigger();
+            QVERIFY(action->isEnabled());
+            clip->Hold(QStringLiteral("http://inny.pl"));  // links a second dialog would offer
+            WhenDialogOpens<TForm2> second([&](TForm2&) { ++dialogsOver; });
+            action->trigger();
             busyAfter = form.Busy;
+            QVERIFY(open.isVisible());
         });
         QVERIFY(run.opened);
-        QVERIFY2(busyAfter, "the tray command lowered the flag under the order dialog");
+        QVERIFY2(busyAfter, "the tray command lowered the flag under the open dialog");
+        QCOMPARE(dialogsOver, 0);
         QVERIFY(!form.Busy);
         QVERIFY(fx->boxes.TakeAsked().empty());
+    }
 
-        // Once nothing runs, the same item asks for the link.
+    void trayAddCommandsRunWhenIdle()
+    {
+        TForm1& form = Start(true);
         fx->boxes.Script(BoxAnswer::Text(QString()));
         form.Dodajnowylink2->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.Dodajlinkizpliku2->trigger();
         const auto asked = fx->boxes.TakeAsked();
-        QCOMPARE(asked.size(), size_t(1));
+        QCOMPARE(asked.size(), size_t(2));
         QCOMPARE(asked[0].kind, BoxKind::InputBox);
         QCOMPARE(asked[0].caption, QStringLiteral("Treść linku"));
+        QCOMPARE(asked[1].kind, BoxKind::OpenFile);
+        clip->Hold(QStringLiteral("http://z.pl"));
+        QVERIFY(RunModal<TForm2>([&form] { form.Dodajlinkizeschowka1->trigger(); }, [](TForm2&) {}).opened);
     }
 
     // ---- hiding and showing
@@ -386,6 +510,83 @@ private slots:
         // The monitor's state as it was when the close began.
         QCOMPARE(fx->Settings().ReadInteger("Opcje", "Monitorowanie", -1), 1);
         QVERIFY(!form.Busy);
+    }
+
+    // The monitor ticks quickly; the add-links dialog of a tick is open when
+    // "Zamknij" is chosen and the clipboard has changed meanwhile.
+    void closeWhileTheAddLinksDialogIsOpen()
+    {
+        TForm1& form = StartShown(true);
+        const int linksBefore = LinkCount();
+        form.Timer1->SetInterval(10);
+        form.SwitchMonitor(true);
+        clip->Hold(QStringLiteral("http://a.pl\nhttp://b.pl"));
+        QSignalSpy closed(&form, &TForm1::Closed);
+        WhenDialogOpens<TForm2> dialogs([&](TForm2& dialog) {
+            clip->Hold(QStringLiteral("http://c.pl"));  // the next tick would offer this
+            form.Zamknij2->trigger();
+            QVERIFY(!dialog.isVisible());
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        });
+        QTRY_COMPARE(dialogs.Opened(), 1);
+        QCOMPARE(closed.count(), 1);
+        dialogs.Rearm();
+        QTest::qWait(100);  // ten intervals of the monitor
+        QCOMPARE(dialogs.Opened(), 1);
+        QCOMPARE(LinkCount(), linksBefore);
+        QCOMPARE(fx->Settings().ReadInteger("Opcje", "Monitorowanie", -1), 1);
+        QCOMPARE(fx->Settings().ReadInteger("Opcje", "CzasMon", -1), 10);
+        QVERIFY(!form.Busy);
+    }
+
+    void showWhileTheAddLinksDialogIsOpen()
+    {
+        TForm1& form = StartShown(true);
+        form.Ukryj1->trigger();
+        Hidden(form);
+        bool dialogActive = false;
+        const ModalRun run = WhileAddLinksDialogOpen(form, [&](TForm2& dialog) {
+            QVERIFY(!form.isVisible());  // the import does not bring the window back
+            form.Poka1->trigger();
+            QVERIFY(form.isVisible());
+            dialogActive = QTest::qWaitForWindowActive(&dialog);
+            QVERIFY(dialog.isAncestorOf(QApplication::focusWidget()));
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        });
+        QVERIFY(run.opened);
+        QVERIFY(!run.leftOpen);
+        QVERIFY(dialogActive);
+        QVERIFY(form.isVisible());
+    }
+
+    void theMonitorOffersLinksWhileHidden()
+    {
+        TForm1& form = StartShown(true);
+        form.Ukryj1->trigger();
+        Hidden(form);
+        const int linksBefore = LinkCount();
+        QSignalSpy closed(&form, &TForm1::Closed);
+        form.Timer1->SetInterval(10);
+        form.SwitchMonitor(true);
+        clip->Hold(QStringLiteral("http://ukryty.pl/1\nhttp://ukryty.pl/2"));
+        bool mainHiddenMeanwhile = false;
+        WhenDialogOpens<TForm2> dialogs([&](TForm2& dialog) {
+            mainHiddenMeanwhile = !form.isVisible();
+            QCOMPARE(dialog.CheckListBox1->Count(), 2);
+            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);  // "Dodaj linki"
+        });
+        QTRY_COMPARE(dialogs.Opened(), 1);
+        QVERIFY(mainHiddenMeanwhile);
+        QCOMPARE(LinkCount(), linksBefore + 2);
+        // The dialog has closed: the program runs on, hidden, the monitor on.
+        QTest::qWait(50);
+        QCOMPARE(closed.count(), 0);
+        QVERIFY(!form.isVisible());
+        QVERIFY(form.Timer1->Running());
+        QVERIFY(form.TrayIcon1->isVisible());
+        QVERIFY(!form.Busy);
+        emit form.TrayIcon1->activated(QSystemTrayIcon::Trigger);
+        ShownActive(form);
     }
 };
 

@@ -1,0 +1,38 @@
+#include "ButtonKeys.h"
+
+#include <QEvent>
+#include <QKeyEvent>
+#include <QPushButton>
+
+namespace platform {
+namespace {
+
+class EnterClicks final : public QObject {
+public:
+    explicit EnterClicks(QPushButton* button) : QObject(button), button_(button) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != button_ || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return false;
+        if (button_->isEnabled())
+            button_->click();
+        return true;  // the dialog's own Enter does not run as well
+    }
+
+private:
+    QPushButton* button_;
+};
+
+}  // namespace
+
+void EnterClicksWhenFocused(QPushButton* button)
+{
+    button->installEventFilter(new EnterClicks(button));
+}
+
+}  // namespace platform

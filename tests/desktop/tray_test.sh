@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The tray on a real desktop. Without a tray host, minimising leaves the
+# window minimised (iconic) and still in the window manager's client list, and
+# it can be brought back. With trayer as the tray host, the icon sits in the
+# tray; minimising hides the window (withdrawn: no window, no entry in the
+# client list that taskbars show); a left click on the icon brings it back
+# active; the clipboard monitor, switched on from the tray menu, offers links
+# while the window is hidden, and the program stays hidden after that dialog;
+# the tray menu's "Zamknij" ends the program with the settings written.
+source "$(dirname "$0")/lib.sh"
+
+main="Quomira v1.3.0.0"
+
+# Whether the window is in the window manager's list of managed windows.
+in_client_list()
+{
+    xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"
+}
+
+# The ICCCM state of a client window: Normal, Iconic, or "" when withdrawn.
+wm_state()
+{
+    xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
+}
+
+# The tray icon's window: named "Quomira" with the program's class, mapped
+# inside the tray host's panel.
+tray_icon()
+{
+    local id
+    id=$(xwininfo -root -tree | awk '/"Quomira": \("quomira" "Quomira"\)/ { print $1; exit }')
+    [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && echo "$id"
+}
+
+# "X Y" of the centre of a window, in root coordinates.
+centre_of()
+{
+    client_geometry "$1" | awk '{ print int($1 + $3 / 2), int($2 + $4 / 2) }'
+}
+
+click_icon()
+{
+    local button=$1 x y
+    read -r x y < <(centre_of "$icon")
+    xdotool mousemove "$x" "$y" sleep 0.1 click "$button"
+}
+
+# How many windows of the program are visible; a menu open is one more.
+program_windows() { xdotool search --onlyvisible --classname '^quomira$' 2>/dev/null | grep -c .; }
+more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
+
+no_window() { [ "$(count_windows "$1")" = 0 ]; }
+
+is_withdrawn() { [ -z "$(wm_state "$1")" ] && ! in_client_list "$1"; }
+is_iconic() { [ "$(wm_state "$1")" = Iconic ] && in_client_list "$1"; }
+is_shown() { [ "$(wm_state "$1")" = Normal ] && count_windows "$main" | grep -qx 1; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# ---- without a tray host
+start_desktop
+start_program
+id=$(wait_window "$main")
+wait_until 5 is_shown "$id" || fail "the window is not shown at start"
+xdotool windowminimize --sync "$id"
+wait_until 5 is_iconic "$id" || fail "without a tray: not minimised (state '$(wm_state "$id")')"
+sleep 0.5
+is_iconic "$id" || fail "without a tray: the minimised window left the client list (state '$(wm_state "$id")')"
+xdotool windowactivate --sync "$id" 2>/dev/null
+wait_until 5 is_shown "$id" || fail "without a tray: the minimised window could not be brought back"
+close_window "$id"
+wait_exit "$PROGRAM_PID" 10 || fail "the program did not end after its window was closed"
+note "without a tray: minimised, listed, restored"
+
+# ---- with trayer as the tray host
+start_tray
+rm -f "$HOME/.local/share/Quomira/dovra.ini"
+start_program
+id=$(wait_window "$main")
+wait_until 10 tray_icon >/dev/null || fail "no tray icon in the tray"
+icon=$(tray_icon)
+note "icon $icon at $(client_geometry "$icon")"
+
+for round in 1 2; do
+    before=$(window_geometry "$id")
+    xdotool windowminimize "$id"
+    wait_until 5 is_withdrawn "$id" || fail "round $round: minimising did not hide the window (state '$(wm_state "$id")')"
+    [ "$(count_windows "$main")" = 0 ] || fail "round $round: a hidden window is still visible"
+    click_icon 1
+    wait_until 5 is_shown "$id" || fail "round $round: a click on the icon did not bring the window back"
+    wait_until 5 is_active "$id" || fail "round $round: the window came back inactive"
+    got=$(wait_geometry "$id" "$before") || fail "round $round: back at '$got', not where it was ('$before')"
+done
+note "minimised to the tray and brought back twice"
+
+# Keys in the tray menu: Down from nothing takes its first item
+# ("Monitorowanie schowka"), Up its last ("Zamknij"), Up twice "Ukryj".
+tray_menu()
+{
+    local before
+    before=$(program_windows)
+    click_icon 3
+    wait_until 5 more_windows_than "$before" || fail "the tray menu did not open"
+    sleep 0.2
+    xdotool key "$@" Return
+}
+
+# The monitor goes on keeping the window hidden: links put on the clipboard
+# are offered by the add-links dialog, and once it is cancelled the program
+# still runs and its window stays in the tray.
+tray_menu Down
+read -r x y w h < <(window_geometry "$id")
+tray_menu Up Up
+wait_until 5 is_withdrawn "$id" || fail "\"Ukryj\" did not hide the window (state '$(wm_state "$id")')"
+printf 'http://tray.example/1\nhttp://tray.example/2\n' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
+track $!
+dialog=$(wait_window "Dodaj linki" 10)
+is_withdrawn "$id" || fail "the add-links dialog brought the main window back"
+xdotool windowactivate --sync "$dialog" 2>/dev/null
+xdotool key Escape
+wait_until 5 no_window "Dodaj linki" || fail "Escape did not close the add-links dialog"
+sleep 0.5
+kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended when the add-links dialog closed"
+is_withdrawn "$id" || fail "the main window came back when the add-links dialog closed"
+note "links offered while hidden; the program stays in the tray after the dialog"
+
+tray_menu Up
+wait_exit "$PROGRAM_PID" 10 || fail "the tray menu's \"Zamknij\" did not end the program"
+for key in AktPoz Szer Wys PolX PolY Pasek Monitorowanie CzasMon; do
+    [ -n "$(ini_value "$key")" ] || fail "the settings file lacks $key after \"Zamknij\""
+done
+expect_eq "$(ini_value Monitorowanie)" 1 "the monitor switched on from the tray menu"
+# Closed while hidden: the place and size are those the window had when shown.
+expect_eq "$(ini_value PolX) $(ini_value PolY) $(ini_value Szer) $(ini_value Wys)" "$x $y $w $h" "geometry saved while hidden"
+note "the tray menu's \"Zamknij\" ended the program with the settings written"
