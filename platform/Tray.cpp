@@ -14,7 +14,9 @@ void OnTrayClick(QSystemTrayIcon& icon, QObject& context, std::function<void()> 
 {
     QObject::connect(&icon, &QSystemTrayIcon::activated, &context,
                      [onClick = std::move(onClick)](QSystemTrayIcon::ActivationReason reason) {
-                         if (reason == QSystemTrayIcon::Trigger)
+                         // Qt reports the second of two quick left clicks as
+                         // a double click instead of a click: it is a click too.
+                         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                              onClick();
                      });
 }

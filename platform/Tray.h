@@ -39,8 +39,9 @@ private:
     bool available_;
 };
 
-// Runs onClick when the icon is clicked with the left button (Qt's Trigger);
-// the context menu, a double or a middle click run nothing here.
+// Runs onClick each time the icon is clicked with the left button (Qt's
+// Trigger, or DoubleClick for the second of two quick clicks); the context
+// menu and a middle click run nothing here.
 void OnTrayClick(QSystemTrayIcon& icon, QObject& context, std::function<void()> onClick);
 
 // Minimises a top-level window; a hidden one stays hidden, minimised.

@@ -200,7 +200,6 @@ public:
     // The open dialog of "Dodaj linki z pliku".
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
-
     // ---- tray (dovra_tray.cpp)
     void TrayIcon1Click();
     void PopupMenu2Popup();

@@ -6,6 +6,9 @@
 #include <sqlite3.h>
 
 #include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QTimer>
 #include <QtTest>
 
 #include <QComboBox>
@@ -13,6 +16,7 @@
 
 #include "CategoryOrderDialog.h"
 #include "MoveLinksDialog.h"
+#include "QtBoxes.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "WindowFixture.h"
@@ -277,6 +281,31 @@ private slots:
         QCOMPARE(asked[1].text, unreachable);
         QVERIFY(!QFileInfo::exists(QString::fromStdString(fx->Root() + "odlaczony")));
         QCOMPARE(form.Busy, false);
+    }
+
+    // ---- a long pasted address
+
+    // Through the real input box: a pasted address of 300 characters is
+    // stored and shown whole.
+    void longPastedAddressIsStoredWhole()
+    {
+        const std::string address = "http://example.com/?q=" + std::string(278, 'x');
+        QApplication::clipboard()->setText(QString::fromStdString(address));
+        platform::QtBoxes real;
+        TForm1 form(real, fx->ExePath());
+        form.FormCreate();
+        ChooseCategory(form, 2);  // "Praca"
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            auto* edit = box->findChild<QLineEdit*>();
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        form.Dodajnowylink1Click();
+        const auto stored = fx->Query("select LINK from LINKS where CAT_ID=" + std::to_string(praca) + " order by POS");
+        QCOMPARE(stored.back().front(), address);
+        QCOMPARE(GetTagValue(form.ListBox1->Item(form.ListBox1->Count() - 1), "<l>"), address);
     }
 
     // ---- a desktop whose opener cannot be started

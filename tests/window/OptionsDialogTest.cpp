@@ -266,6 +266,27 @@ private slots:
         QCOMPARE(ini.ReadString("Opcje", "Monitorowanie", "?"), std::string("0"));
     }
 
+    // An interval the up-down cannot show is saved as the end it opened at.
+    void outOfRangeIntervalIsSavedClamped_data()
+    {
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<int>("saved");
+        QTest::newRow("200 ms") << 200 << 500;
+        QTest::newRow("60 s") << 60000 << 50000;
+        QTest::newRow("1200 ms") << 1200 << 1000;
+    }
+
+    void outOfRangeIntervalIsSavedClamped()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, saved);
+        fx->WriteSettings("[Opcje]\nCzasMon=" + std::to_string(stored) + "\n");
+        TForm1& form = fx->Start();
+        QVERIFY(!Options([](TForm3& d) { QTest::mouseClick(d.BitBtn7, Qt::LeftButton); }).leftOpen);
+        QCOMPARE(form.Timer1->Interval(), saved);
+        QCOMPARE(fx->Settings().ReadInteger("Opcje", "CzasMon", -1), saved);
+    }
+
     // "Temp" is written only when the folder changed, with its message; the
     // folder in use stays until the next start.
     void changedTempFolder()

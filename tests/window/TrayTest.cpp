@@ -353,6 +353,12 @@ private slots:
             emit form.TrayIcon1->activated(QSystemTrayIcon::Trigger);
             ShownActive(form);
         }
+        // A click soon after another reaches the icon as a double click.
+        form.Ukryj1->trigger();
+        form.ListBox2->setFocus();
+        Hidden(form);
+        emit form.TrayIcon1->activated(QSystemTrayIcon::DoubleClick);
+        ShownActive(form);
     }
 
     void onlyTheLeftClickShows_data()
