@@ -2,7 +2,10 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <iterator>
+#include <new>
 #include <unordered_map>
 
 #include "Convert.h"
@@ -107,6 +110,26 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
 // A whole-catalogue export reads the links table once per category: the
 // pages stay in memory between those reads. Nothing in the file changes.
 const char* const kLargeCache = "PRAGMA cache_size=-65536";
+
+// At least the number of stored links when ids run from 1 without large
+// gaps, as they do when the store gives them: room for the lines of a read
+// reserved at once, instead of the vector of lines growing step by step
+// and touching new memory at each step. Room never touched costs no memory.
+// 0 when the table cannot be read; nothing is reported.
+std::size_t LinkCountBound(sqlite3* db)
+{
+    constexpr long long kMost = 1LL << 22;  // beyond, the vector grows as it goes
+    long long bound = 0;
+    sqlite3_exec(
+        db, "select max(ID) from LINKS",
+        [](void* out, int columns, char** values, char**) {
+            if (columns > 0 && values[0])
+                *static_cast<long long*>(out) = std::atoll(values[0]);
+            return 0;
+        },
+        &bound, nullptr);
+    return static_cast<std::size_t>(std::clamp(bound, 0LL, kMost));
+}
 
 std::string LinksByPositionSql(int catId)
 {
@@ -345,6 +368,11 @@ int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
     // fills with pages read once. This read takes the default size.
     sqlite3_exec(db, "PRAGMA cache_size=-2000", nullptr, nullptr, nullptr);
     std::vector<std::string> lines;
+    try {
+        lines.reserve(LinkCountBound(db));
+    } catch (const std::bad_alloc&) {
+        // no room reserved: the lines take it as they come
+    }
     const int result = Query(LinksByPositionSql(catId).c_str(), LinkLineRowCallback, &lines);
     if (result != 0)
         return result;

@@ -110,6 +110,27 @@ TEST_F(FacadeTest, ListsCategoriesAndLinksAsLines)
     ExpectClosed();
 }
 
+// The links come back as lines in position order, ties in the order the
+// table holds them, whatever the ids and whatever the columns hold; they are
+// appended to what the caller's list already has.
+TEST_F(FacadeTest, LinkLinesFollowPositionsWhateverTheIds)
+{
+    Seed("insert into LINKS values(2147483647,1,2,'wielki','d');"
+         "insert into LINKS values(5,1,1,'a&b<c','x');"
+         "insert into LINKS values(6,1,1,'druga','y');"
+         "insert into LINKS values(9,2,NULL,NULL,NULL);"
+         "insert into LINKS values(3,1,'7x','tekst','');");
+    Lines links = {"kept"};
+    ASSERT_EQ(DbGetLinks(dir, links, 1), DbOk);
+    EXPECT_EQ(links, (Lines{"kept", L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"),
+                            L(2147483647, 1, 2, "wielki", "d"), L(3, 1, 0, "tekst")}));
+    links.clear();
+    ASSERT_EQ(DbGetLinks(dir, links, -1), DbOk);
+    EXPECT_EQ(links, (Lines{L(9, 2, 0, ""), L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"),
+                            L(2147483647, 1, 2, "wielki", "d"), L(3, 1, 0, "tekst")}));
+    ExpectClosed();
+}
+
 TEST_F(FacadeTest, WritesStoreWhatTheLinesSay)
 {
     Seed(kSeed);
