@@ -389,6 +389,11 @@ private slots:
         QCOMPARE(form.ListBox1->ItemIndex(), selectedRow);
         QVERIFY(!form.ToolButton1->isEnabled());  // the enabling stays as it was
         QVERIFY(!form.Busy);
+        // All links shown again, after the import left them for a category:
+        // the added links are among them.
+        ChooseCategory(form, 3);
+        QCOMPARE(form.ListBox1->Count(), LinkCount());
+        QCOMPARE(form.ListBox1->Count(), 6);
     }
 
     void nothingCheckedStoresNothingYetReloads()
