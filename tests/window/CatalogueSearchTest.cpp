@@ -460,6 +460,33 @@ private slots:
         QVERIFY(!form.Busy);
     }
 
+    // All links, then a category, then a delete in the search: all links
+    // chosen again leave out the deleted ones.
+    void allLinksAfterADeleteInTheSearchAreTheStoredOnes()
+    {
+        TForm1& form = StartOn(0);
+        const int all = form.ListBox2->Count() - 1;
+        ChooseCategory(form, all);
+        const int before = form.ListBox1->Count();
+        QCOMPARE(before, StoredCount());
+        ChooseCategory(form, 1);
+        const ModalRun run = Catalogue(form, [&](TForm9& d) {
+            SearchIn(d, {QString::fromUtf8("stół"), true, true});
+            d.ListBox1->SetSelectedRows({0});
+            fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+            d.Usuwybranelinkizkatalogu1->trigger();
+            fx->boxes.TakeAsked();
+            QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+        });
+        QVERIFY(run.opened && !run.leftOpen);
+        QCOMPARE(StoredCount(), before - 1);
+        ChooseCategory(form, all);
+        QCOMPARE(form.ListBox1->Count(), before - 1);
+        QCOMPARE(StoredCount("ID = " + std::to_string(stolId)), 0);
+        for (const std::string& line : ListLines(*form.ListBox1))
+            QVERIFY(StrToInt(GetTagValue(line, "<i>")) != stolId);
+    }
+
     void deletingTheFocusedLinkLeavesTheFirstRowChosen()
     {
         TForm1& form = StartOn(2);  // "Inne": http://x, abc, stół
