@@ -1,10 +1,12 @@
-// Timing helpers of the window benchmarks: milliseconds since a point, a
-// settled (repainted) window, and the median of a few rounds against a goal.
+// Timing helpers of the window benchmarks: the rounds asked for, time since
+// a point, a settled (repainted) window, and the median of a few rounds
+// against a goal.
 #pragma once
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <QCoreApplication>
@@ -12,9 +14,21 @@
 
 using Clock = std::chrono::steady_clock;
 
+// The rounds given as argument at of the command line (at least one), or
+// fallback when there is none.
+inline int Rounds(int argc, char* argv[], int fallback, int at = 1)
+{
+    return argc > at ? std::max(1, std::atoi(argv[at])) : fallback;
+}
+
 inline double Milliseconds(Clock::time_point since)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
+}
+
+inline double Seconds(Clock::time_point since)
+{
+    return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
 // Lets the window handle what is pending and paint itself.

@@ -1,17 +1,25 @@
 // The world a window benchmark runs in: a temporary folder that HOME,
 // XDG_DATA_HOME, TMPDIR and XDG_RUNTIME_DIR point into, and the offscreen
 // platform unless another one is asked for. Set up before the application
-// object exists.
+// object exists. Also the application, the main window started and shown,
+// a category chosen, and a modal dialog driven from the event loop.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
+#include <QApplication>
 #include <QByteArray>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QtGlobal>
 
+#include "LineListBox.h"
 #include "Process.h"
+#include "dovra_.h"
 
 class BenchWorld {
 public:
@@ -22,6 +30,8 @@ public:
         root_ = std::filesystem::canonical(dir_.path().toStdString()).string() + "/";
         for (const char* sub : {"data/Quomira", "tmp", "run", "bin"})
             std::filesystem::create_directories(root_ + sub);
+        // Qt wants the runtime folder private to its owner.
+        std::filesystem::permissions(root_ + "run", std::filesystem::perms::owner_all);
         qputenv("HOME", QByteArray::fromStdString(root_));
         qputenv("XDG_DATA_HOME", QByteArray::fromStdString(root_ + "data"));
         qputenv("TMPDIR", QByteArray::fromStdString(root_ + "tmp"));
@@ -43,3 +53,51 @@ private:
     QTemporaryDir dir_;
     std::string root_;
 };
+
+// The world and then the application object made in it.
+struct BenchApplication {
+    BenchApplication(int& argc, char* argv[]) : application(argc, argv)
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    }
+
+    BenchWorld world;
+    QApplication application;
+};
+
+// Shows window and waits until it is on the screen; false, said on stderr,
+// when it never gets there.
+inline bool ShowAndWait(QWidget& window)
+{
+    window.show();
+    if (QTest::qWaitForWindowExposed(&window))
+        return true;
+    std::fputs("the window was not shown\n", stderr);
+    return false;
+}
+
+// Creates the main window's contents and shows it, as start-up does.
+inline bool StartAndShow(TForm1& form)
+{
+    form.FormCreate();
+    return ShowAndWait(form);
+}
+
+// Chooses category row (only it) as the user would: ListBox2Click runs.
+inline void ChooseCategory(TForm1& form, int row)
+{
+    form.ListBox2->SetItemIndex(row);
+    form.ListBox2->SetSelectedRows({row});
+    form.ListBox2Click();
+}
+
+// Once the command about to run opens a modal dialog of type Dialog, act
+// gets it (and answers it).
+template <class Dialog>
+void WhenModal(const std::function<void(Dialog&)>& act)
+{
+    QTimer::singleShot(0, qApp, [act] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))
+            act(*dialog);
+    });
+}

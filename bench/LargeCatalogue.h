@@ -1,12 +1,10 @@
 // The large catalogue the window benchmarks run on: 100,000 links in 50
-// categories of 2,000, built through the store facade; and the median of
-// a benchmark's timings.
+// categories of 2,000, built through the store facade.
 #pragma once
 
-#include <algorithm>
 #include <string>
-#include <vector>
 
+#include "BenchCatalogue.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 
@@ -19,22 +17,13 @@ inline void BuildLargeCatalogue(const std::string& folder)
     for (int c = 1; c <= kCategories; ++c)
         categories.push_back(CategoryLine(-1, c, "Kategoria " + std::to_string(c), ""));
     DbAddCategories(folder, categories);
-    Lines stored;
-    DbGetCategories(folder, stored);
     Lines links;
     links.reserve(kCategories * kLinksPerCategory);
-    for (const std::string& line : stored) {
-        const int catId = std::stoi(GetTagValue(line, "<i>"));
+    for (const int catId : CategoryIds(folder)) {
         for (int i = 1; i <= kLinksPerCategory; ++i)
             links.push_back(LinkLine(-1, catId, i,
                                      "http://www.example" + std::to_string(catId) + ".pl/strona/" + std::to_string(i),
                                      "Opis linku numer " + std::to_string(i)));
     }
     DbInsertLinks(folder, links);
-}
-
-inline double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }

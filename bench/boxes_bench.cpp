@@ -15,10 +15,10 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
+#include "BenchCatalogue.h"
 #include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
@@ -58,9 +58,7 @@ double TimeUntilShown(const std::function<void()>& command, const QString& answe
 int BuildCatalogue(const std::string& folder)
 {
     DbAddCategories(folder, {CategoryLine(-1, 1, "Wiele", "")});
-    Lines stored;
-    DbGetCategories(folder, stored);
-    const int catId = std::stoi(GetTagValue(stored[0], "<i>"));
+    const int catId = CategoryIds(folder)[0];
     Lines links;
     for (int k = 0; k < kLinks; ++k)
         links.push_back(LinkLine(-1, catId, k + 1, "http://www.example.org/catalogue/page" + std::to_string(k) + ".html",
@@ -73,7 +71,6 @@ int BuildCatalogue(const std::string& folder)
 
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
     int rounds = 5;
     bool baseline = false;
     for (int i = 1; i < argc; ++i) {
@@ -82,21 +79,15 @@ int main(int argc, char* argv[])
         else
             rounds = std::max(1, std::atoi(argv[i]));
     }
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
     BuildCatalogue(world.ArchiveFolder());
 
     platform::QtBoxes boxes;
     TForm1 form(boxes, world.ExePath());
-    form.FormCreate();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fputs("the window was not shown\n", stderr);
+    if (!StartAndShow(form))
         return 1;
-    }
-    form.ListBox2->SetItemIndex(1);
-    form.ListBox2->SetSelected(1, true);
-    form.ListBox2Click();
+    ChooseCategory(form, 1);
     std::vector<int> all(static_cast<std::size_t>(form.ListBox1->Count()));
     for (std::size_t k = 0; k < all.size(); ++k)
         all[k] = static_cast<int>(k);

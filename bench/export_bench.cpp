@@ -3,48 +3,23 @@
 // (the save dialog answered from a script): goal under 0.4 s. As a baseline,
 // the store's HTML body alone written to a file with a plain std::ofstream.
 // Run by hand: export_bench [rounds]
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <vector>
 
-#include <QApplication>
-
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "LargeCatalogue.h"
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
 
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-void Report(const char* what, const std::vector<double>& ms, double goalMs)
-{
-    const double median = Median(ms);
-    std::printf("%-52s median %7.1f ms  best %7.1f ms", what, median, *std::min_element(ms.begin(), ms.end()));
-    if (goalMs > 0)
-        std::printf("  (goal < %.0f ms) %s", goalMs, median < goalMs ? "ok" : "SLOW");
-    std::printf("\n");
-}
-
-}  // namespace
-
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
+    const int rounds = Rounds(argc, argv, 5);
     BuildLargeCatalogue(world.ArchiveFolder());
 
     platform::ScriptedBoxes boxes;

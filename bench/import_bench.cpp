@@ -7,20 +7,17 @@
 // For comparison: the same filtering done by deleting each dropped line
 // from the middle of the list, and the store's append of 10,000 links alone.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include "AddLinksDialog.h"
+#include "BenchCatalogue.h"
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Clipboard.h"
 #include "Db_funcs.h"
@@ -32,32 +29,10 @@
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
 
-using Clock = std::chrono::steady_clock;
-
 namespace {
 
 constexpr int kClipboardLines = 20000;
 constexpr int kFileLinks = 10000;
-
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Report(const char* what, const std::vector<double>& ms, double goalMs)
-{
-    const double median = Median(ms);
-    std::printf("%-62s median %8.2f ms  best %8.2f ms", what, median, *std::min_element(ms.begin(), ms.end()));
-    if (goalMs > 0)
-        std::printf("  (goal < %.0f ms) %s", goalMs, median < goalMs ? "ok" : "SLOW");
-    std::printf("\n");
-}
 
 // 20,000 lines, every other one a link (some indented), the rest Polish
 // text: about 850 KB as Windows-1250 bytes.
@@ -93,12 +68,8 @@ void FilterByDeleting(std::vector<std::string>& lines)
 int NewCategory(const std::string& folder, int round)
 {
     DbAddCategories(folder, {CategoryLine(-1, round + 1, "Import " + std::to_string(round), "")});
-    Lines stored;
-    DbGetCategories(folder, stored);
-    int id = 0;
-    for (const std::string& line : stored)
-        id = std::max(id, std::stoi(GetTagValue(line, "<i>")));
-    return id;
+    const std::vector<int> ids = CategoryIds(folder);
+    return *std::max_element(ids.begin(), ids.end());
 }
 
 int RowOfCategory(TForm1& form, int id)
@@ -113,20 +84,15 @@ int RowOfCategory(TForm1& form, int id)
 
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = Rounds(argc, argv, 5);
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
     const std::string folder = world.ArchiveFolder();
 
     platform::ScriptedBoxes boxes;
     TForm1 form(boxes, world.ExePath());
-    form.FormCreate();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fputs("the window was not shown\n", stderr);
+    if (!StartAndShow(form))
         return 1;
-    }
 
     // ---- the tick over an unchanged clipboard
     const QString text = ClipboardText();
@@ -185,13 +151,10 @@ int main(int argc, char* argv[])
         form.LoadCategories(id);
         const int row = RowOfCategory(form, id);
         bool confirmed = false;
-        QTimer::singleShot(0, &form, [&] {
-            auto* dialog = qobject_cast<TForm2*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            dialog->ComboBox1->setCurrentIndex(row);
+        WhenModal<TForm2>([&](TForm2& dialog) {
+            dialog.ComboBox1->setCurrentIndex(row);
             confirmed = true;
-            dialog->BitBtn2->click();
+            dialog.BitBtn2->click();
         });
         const Clock::time_point start = Clock::now();
         form.ImportLinks(path);

@@ -5,18 +5,13 @@
 // library is the tests' stand-in, which copies the unpacked folder into the
 // run subfolder; the store's import of the same folder alone is timed as
 // the baseline.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include <QApplication>
-#include <QTest>
-
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "ScriptedBoxes.h"
@@ -24,17 +19,11 @@
 #include "dovra_.h"
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
 constexpr int kCategories = 100;
 constexpr int kLinksPerCategory = 200;
-
-double Milliseconds(Clock::time_point since)
-{
-    return std::chrono::duration<double, std::milli>(Clock::now() - since).count();
-}
 
 // "kategorie" and kat1 to kat100 (kat0, the links without a category, empty).
 void WriteUnpacked(const std::string& folder)
@@ -59,29 +48,13 @@ std::pair<size_t, size_t> Stored(const std::string& folder)
     return {categories.size(), links.size()};
 }
 
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-void Report(const char* what, const std::vector<double>& ms, double goalMs)
-{
-    const double median = Median(ms);
-    std::printf("%-58s median %8.2f ms  best %8.2f ms", what, median, *std::min_element(ms.begin(), ms.end()));
-    if (goalMs > 0)
-        std::printf("  (goal < %.0f ms) %s", goalMs, median < goalMs ? "ok" : "SLOW");
-    std::printf("\n");
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = Rounds(argc, argv, 5);
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
 
     const std::string unpacked = world.Root() + "unpacked/";
     WriteUnpacked(unpacked);
@@ -91,12 +64,8 @@ int main(int argc, char* argv[])
 
     platform::ScriptedBoxes boxes;
     TForm1 form(boxes, world.ExePath());
-    form.FormCreate();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fputs("the window was not shown\n", stderr);
+    if (!StartAndShow(form))
         return 1;
-    }
 
     std::vector<double> store, conversion;
     for (int round = 0; round < rounds; ++round) {

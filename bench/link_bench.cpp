@@ -4,17 +4,12 @@
 // under 1 s; moving a block of 500 selected links one row up under 0.2 s.
 // Both are timed through the window's own handlers, the store's write and the
 // repaint included, and once more for the computation alone.
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
-#include <QApplication>
-#include <QTest>
-
+#include "BenchCatalogue.h"
 #include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
@@ -66,44 +61,31 @@ struct Catalogue {
 Catalogue BuildCatalogue(const std::string& folder)
 {
     DbAddCategories(folder, {CategoryLine(-1, 1, "Powtórki", ""), CategoryLine(-1, 2, "Bez powtórek", "")});
-    Lines stored;
-    DbGetCategories(folder, stored);
-    Catalogue catalogue{folder, std::stoi(GetTagValue(stored[0], "<i>")), std::stoi(GetTagValue(stored[1], "<i>"))};
+    const std::vector<int> ids = CategoryIds(folder);
+    Catalogue catalogue{folder, ids[0], ids[1]};
     DbInsertLinks(folder, CategoryLines(catalogue.repeats, LinkTexts(kLinks, kRepeated)));
     DbInsertLinks(folder, CategoryLines(catalogue.plain, LinkTexts(kLinks, 0)));
     return catalogue;
-}
-
-void Choose(TForm1& form, int categoryRow)
-{
-    form.ListBox2->SetItemIndex(categoryRow);
-    form.ListBox2->SetSelected(categoryRow, true);
-    form.ListBox2Click();
-    Settle(form);
 }
 
 }  // namespace
 
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = Rounds(argc, argv, 5);
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
     BuildCatalogue(world.ArchiveFolder());
 
     platform::ScriptedBoxes boxes;
     TForm1 form(boxes, world.ExePath());
-    form.FormCreate();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fputs("the window was not shown\n", stderr);
+    if (!StartAndShow(form))
         return 1;
-    }
 
     std::vector<double> findOnly, duplicates, moveOnly, moveUp;
     for (int round = 0; round < rounds; ++round) {
-        Choose(form, 1);
+        ChooseCategory(form, 1);
+        Settle(form);
         const Lines shown = form.ListBox1->Lines();
         Clock::time_point start = Clock::now();
         const auto found = linkorder::FindDuplicateLinks(shown);
@@ -122,7 +104,8 @@ int main(int argc, char* argv[])
             return 1;
         }
 
-        Choose(form, 2);
+        ChooseCategory(form, 2);
+        Settle(form);
         std::vector<int> block(kBlock);
         for (int k = 0; k < kBlock; ++k)
             block[static_cast<std::size_t>(k)] = kLinks / 2 + k;

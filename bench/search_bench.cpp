@@ -8,9 +8,7 @@
 // SQLite, and a bare QListWidget filled with 200,000 rows.
 #include <sqlite3.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -20,9 +18,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
+#include "BenchCatalogue.h"
 #include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "CatalogueSearchDialog.h"
@@ -46,10 +43,7 @@ void BuildCatalogue(const std::string& folder)
     for (int c = 1; c <= kCategories; ++c)
         categories.push_back(CategoryLine(-1, c, "Kategoria " + std::to_string(c), ""));
     DbAddCategories(folder, categories);
-    Lines stored;
-    DbGetCategories(folder, stored);
-    for (const std::string& category : stored) {
-        const int catId = std::stoi(GetTagValue(category, "<i>"));
+    for (const int catId : CategoryIds(folder)) {
         Lines links;
         links.reserve(kShownLinks);
         for (int k = 0; k < kShownLinks; ++k) {
@@ -106,16 +100,13 @@ double BareListFill(const Lines& lines)
 double SearchShownLinks(TForm1& form)
 {
     Clock::time_point start;
-    QTimer::singleShot(0, qApp, [&start] {
-        auto* dialog = qobject_cast<TForm8*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        dialog->Edit1->setText(QStringLiteral("SZUKANY"));
-        dialog->CheckBox1->setChecked(true);
-        dialog->CheckBox2->setChecked(false);
-        dialog->CheckBox3->setChecked(false);
+    WhenModal<TForm8>([&start](TForm8& dialog) {
+        dialog.Edit1->setText(QStringLiteral("SZUKANY"));
+        dialog.CheckBox1->setChecked(true);
+        dialog.CheckBox2->setChecked(false);
+        dialog.CheckBox3->setChecked(false);
         start = Clock::now();
-        dialog->BitBtn1->click();
+        dialog.BitBtn1->click();
     });
     form.Szukajlinkuwkategorii1Click();
     Settle(form);
@@ -126,10 +117,9 @@ double SearchShownLinks(TForm1& form)
 
 int main(int argc, char* argv[])
 {
-    BenchWorld world;
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    QApplication application(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+    const int rounds = Rounds(argc, argv, 5);
+    BenchApplication bench(argc, argv);
+    const BenchWorld& world = bench.world;
     const std::string folder = world.ArchiveFolder();
     BuildCatalogue(folder);
     const std::string dbPath = folder + "dovra.db", savedPath = folder + "saved.db";
@@ -137,15 +127,9 @@ int main(int argc, char* argv[])
 
     platform::ScriptedBoxes boxes;
     TForm1 form(boxes, world.ExePath());
-    form.FormCreate();
-    form.show();
-    if (!QTest::qWaitForWindowExposed(&form)) {
-        std::fputs("the window was not shown\n", stderr);
+    if (!StartAndShow(form))
         return 1;
-    }
-    form.ListBox2->SetItemIndex(1);
-    form.ListBox2->SetSelected(1, true);
-    form.ListBox2Click();
+    ChooseCategory(form, 1);
     Settle(form);
 
     std::vector<double> shown, rawSearch, bareFill, catalogue, deletion, storeSearch, storeDelete;

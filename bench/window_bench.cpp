@@ -16,8 +16,6 @@
 #include <sqlite3.h>
 #include <sys/resource.h>
 
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,19 +24,16 @@
 #include <string>
 #include <vector>
 
-#include <QApplication>
 #include <QListWidget>
 #include <QProcess>
-#include <QTest>
 
+#include "BenchTiming.h"
 #include "BenchWorld.h"
 #include "Db_funcs.h"
 #include "Funcs.h"
 #include "LineListBox.h"
 #include "ScriptedBoxes.h"
 #include "dovra_.h"
-
-using Clock = std::chrono::steady_clock;
 
 namespace {
 
@@ -47,17 +42,6 @@ constexpr int kLinksPerCategory = 20000;
 constexpr int kLinks = kCategories * kLinksPerCategory;
 constexpr int kDeleteListRows = 200000;
 constexpr int kDeleteEvery = 20;  // 10,000 of 200,000
-
-double Seconds(Clock::time_point since)
-{
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // The process's own high-water mark of resident memory, in MiB.
 double PeakMiB()
@@ -76,14 +60,6 @@ long MinorFaults()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_minflt;
-}
-
-// Lets the window paint what it has to.
-void Settle(QWidget& window)
-{
-    QCoreApplication::processEvents();
-    window.repaint();
-    QCoreApplication::processEvents();
 }
 
 bool Check(bool ok, const char* what)
@@ -182,17 +158,13 @@ struct Timings {
 // A child process's own world, with the built catalogue in it, and its
 // application object.
 struct ChildWorld {
-    explicit ChildWorld(const std::string& built)
-    {
-        QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
-        UseCatalogue(built, world.ArchiveFolder());
-    }
+    explicit ChildWorld(const std::string& built) { UseCatalogue(built, world.ArchiveFolder()); }
 
-    BenchWorld world;
     int argc = 1;
     char name[13] = "window_bench";
     char* argv[2] = {name, nullptr};
-    QApplication application{argc, argv};
+    BenchApplication bench{argc, argv};
+    const BenchWorld& world = bench.world;
 };
 
 // Rows 0, 2, 4, ... of the first 20,000, one at a time.
@@ -214,13 +186,6 @@ std::vector<int> RowsToDelete()
 
 // ---- the program ----
 
-void ChooseCategoryRow(TForm1& form, int row)
-{
-    form.ListBox2->SetItemIndex(row);
-    form.ListBox2->SetSelectedRows({row});
-    form.ListBox2Click();
-}
-
 int RunProgram(const std::string& built, int rounds)
 {
     ChildWorld child(built);
@@ -232,9 +197,7 @@ int RunProgram(const std::string& built, int rounds)
         platform::ScriptedBoxes boxes;
         const Clock::time_point start = Clock::now();
         TForm1 form(boxes, world.ExePath());
-        form.FormCreate();
-        form.show();
-        if (!Check(QTest::qWaitForWindowExposed(&form), "the window is shown"))
+        if (!StartAndShow(form))
             return 1;
         Settle(form);
         startups.push_back(Seconds(start));
@@ -245,7 +208,7 @@ int RunProgram(const std::string& built, int rounds)
 
         for (int i = 0; i < 2; ++i) {
             Clock::time_point t = Clock::now();
-            ChooseCategoryRow(form, 1 + (round * 2 + i) % kCategories);
+            ChooseCategory(form, 1 + (round * 2 + i) % kCategories);
             Settle(form);
             toCategory.push_back(Seconds(t));
             if (!Check(form.ListBox1->Count() == kLinksPerCategory, "a category shows its links"))
@@ -264,7 +227,7 @@ int RunProgram(const std::string& built, int rounds)
                 return 1;
 
             t = Clock::now();
-            ChooseCategoryRow(form, form.ListBox2->Count() - 1);
+            ChooseCategory(form, form.ListBox2->Count() - 1);
             Settle(form);
             toAll.push_back(Seconds(t));
             if (!Check(form.ListBox1->Count() == kLinks, "all links are shown again"))
@@ -338,8 +301,7 @@ int RunAnchor(const std::string& built, int rounds, bool uniform)
         list.setSelectionMode(QAbstractItemView::ExtendedSelection);
         list.resize(800, 600);
         Fill(list, ReadLines(built, -1));
-        list.show();
-        if (!Check(QTest::qWaitForWindowExposed(&list), "the anchor is shown"))
+        if (!ShowAndWait(list))
             return 1;
         Settle(list);
         startups.push_back(Seconds(start));
@@ -476,9 +438,9 @@ int main(int argc, char* argv[])
     if (mode == "--parts" && argc > 2)
         return RunParts(argv[2]);
     if ((mode == "--program" || mode == "--anchor" || mode == "--anchor-uniform") && argc > 2) {
-        const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
+        const int rounds = Rounds(argc, argv, 3, 3);
         return mode == "--program" ? RunProgram(argv[2], rounds) : RunAnchor(argv[2], rounds, mode != "--anchor");
     }
-    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const int rounds = Rounds(argc, argv, 3);
     return RunDriver("/proc/self/exe", rounds);
 }
