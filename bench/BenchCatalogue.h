@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "Db_funcs.h"
-#include "Funcs.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 
 // The ids of folder's categories, in the order the store lists them.
 inline std::vector<int> CategoryIds(const std::string& folder)

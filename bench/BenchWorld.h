@@ -17,9 +17,9 @@
 #include <QTimer>
 #include <QtGlobal>
 
-#include "LineListBox.h"
-#include "Process.h"
-#include "dovra_.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/Process.h"
+#include "window/mainwindow/dovra_.h"
 
 class BenchWorld {
 public:

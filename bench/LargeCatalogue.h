@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "BenchCatalogue.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
+#include "bench/BenchCatalogue.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 
 constexpr int kCategories = 50;
 constexpr int kLinksPerCategory = 2000;

@@ -18,14 +18,14 @@
 #include <QTimer>
 #include <QWindow>
 
-#include "BenchCatalogue.h"
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
-#include "LineListBox.h"
-#include "QtBoxes.h"
-#include "dovra_.h"
+#include "bench/BenchCatalogue.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/QtBoxes.h"
+#include "window/mainwindow/dovra_.h"
 
 namespace {
 

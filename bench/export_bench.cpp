@@ -8,12 +8,12 @@
 #include <fstream>
 #include <vector>
 
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "Db_funcs.h"
-#include "LargeCatalogue.h"
-#include "ScriptedBoxes.h"
-#include "dovra_.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "store/Db_funcs.h"
+#include "bench/LargeCatalogue.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "window/mainwindow/dovra_.h"
 
 int main(int argc, char* argv[])
 {

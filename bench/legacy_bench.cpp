@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "Db_funcs.h"
-#include "ScriptedBoxes.h"
-#include "TestLibrary.h"
-#include "dovra_.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "store/Db_funcs.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "tests/window/TestLibrary.h"
+#include "window/mainwindow/dovra_.h"
 
 namespace fs = std::filesystem;
 

@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "BenchCatalogue.h"
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
-#include "LineListBox.h"
-#include "LinkOrder.h"
-#include "ScriptedBoxes.h"
-#include "dovra_.h"
+#include "bench/BenchCatalogue.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/widgets/LineListBox.h"
+#include "window/logic/LinkOrder.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "window/mainwindow/dovra_.h"
 
 namespace {
 

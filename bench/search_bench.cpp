@@ -19,16 +19,16 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "BenchCatalogue.h"
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "CatalogueSearchDialog.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
-#include "LineListBox.h"
-#include "ScriptedBoxes.h"
-#include "SearchLinksDialog.h"
-#include "dovra_.h"
+#include "bench/BenchCatalogue.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "window/dialogs/CatalogueSearchDialog.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "window/dialogs/SearchLinksDialog.h"
+#include "window/mainwindow/dovra_.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "Db_funcs.h"
-#include "Db_sqlite.h"
-#include "Funcs.h"
+#include "store/Db_funcs.h"
+#include "store/Db_sqlite.h"
+#include "store/Funcs.h"
 
 namespace {
 

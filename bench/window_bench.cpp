@@ -27,13 +27,13 @@
 #include <QListWidget>
 #include <QProcess>
 
-#include "BenchTiming.h"
-#include "BenchWorld.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
-#include "LineListBox.h"
-#include "ScriptedBoxes.h"
-#include "dovra_.h"
+#include "bench/BenchTiming.h"
+#include "bench/BenchWorld.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "window/mainwindow/dovra_.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Boxes.h"
+#include "platform/Boxes.h"
 
 #include <QCoreApplication>
 #include <QRegularExpression>

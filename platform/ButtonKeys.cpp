@@ -1,4 +1,4 @@
-#include "ButtonKeys.h"
+#include "platform/ButtonKeys.h"
 
 #include <QEvent>
 #include <QKeyEvent>

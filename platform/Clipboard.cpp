@@ -1,10 +1,10 @@
-#include "Clipboard.h"
+#include "platform/Clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 
-#include "QtText.h"
+#include "platform/QtText.h"
 
 namespace platform {
 
@@ -36,36 +36,6 @@ QString SystemClipboard::Text()
 void SystemClipboard::SetText(const QString& text)
 {
     QGuiApplication::clipboard()->setText(text, QClipboard::Clipboard);
-}
-
-void TestClipboard::Hold(const QString& text)
-{
-    state_ = State::HoldsText;
-    text_ = text;
-}
-
-void TestClipboard::HoldNoText()
-{
-    state_ = State::NoText;
-    text_.clear();
-}
-
-void TestClipboard::FailReads()
-{
-    state_ = State::ReadFails;
-}
-
-bool TestClipboard::HasText()
-{
-    return state_ != State::NoText;
-}
-
-QString TestClipboard::Text()
-{
-    ++reads_;
-    if (state_ == State::ReadFails)
-        throw EClipboardError("Cannot open clipboard");
-    return text_;
 }
 
 }  // namespace platform

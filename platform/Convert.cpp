@@ -1,4 +1,4 @@
-#include "Convert.h"
+#include "platform/Convert.h"
 
 #include <cerrno>
 #include <climits>

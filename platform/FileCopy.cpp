@@ -1,4 +1,4 @@
-#include "FileCopy.h"
+#include "platform/FileCopy.h"
 
 #include <cerrno>
 
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "FileOps.h"
+#include "platform/FileOps.h"
 
 namespace platform {
 namespace {

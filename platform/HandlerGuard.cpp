@@ -1,8 +1,8 @@
-#include "HandlerGuard.h"
+#include "platform/HandlerGuard.h"
 
 #include <cstdio>
 
-#include "QtText.h"
+#include "platform/QtText.h"
 
 namespace platform {
 

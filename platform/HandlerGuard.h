@@ -10,7 +10,7 @@
 #include <string>
 #include <utility>
 
-#include "Boxes.h"
+#include "platform/Boxes.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "platform/IniFile.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -8,9 +8,9 @@
 
 #include <unistd.h>
 
-#include "Convert.h"
-#include "Cp1250.h"
-#include "Files.h"
+#include "platform/Convert.h"
+#include "platform/Cp1250.h"
+#include "platform/Files.h"
 
 namespace platform {
 namespace {

@@ -19,7 +19,6 @@ class IniFile {
 public:
     explicit IniFile(std::string fileName);
 
-    const std::string& FileName() const { return fileName_; }
 
     // Reading never fails: a missing file, section or key gives the default.
     std::string ReadString(const std::string& section, const std::string& key,

@@ -1,4 +1,4 @@
-#include "Layouts.h"
+#include "platform/Layouts.h"
 
 #include <QLayout>
 #include <QWidget>

@@ -1,10 +1,10 @@
-#include "MessageHooks.h"
+#include "platform/MessageHooks.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "Boxes.h"
-#include "QtText.h"
+#include "platform/Boxes.h"
+#include "platform/QtText.h"
 
 namespace platform {
 

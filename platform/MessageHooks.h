@@ -3,7 +3,7 @@
 // without user input.
 #pragma once
 
-#include "Messages.h"
+#include "platform/Messages.h"
 
 namespace platform {
 

@@ -1,8 +1,8 @@
-#include "Messages.h"
+#include "platform/Messages.h"
 
 #include <cstdio>
 
-#include "Cp1250.h"
+#include "platform/Cp1250.h"
 
 namespace platform {
 namespace {

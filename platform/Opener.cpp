@@ -1,10 +1,10 @@
-#include "Opener.h"
+#include "platform/Opener.h"
 
 #include <QFileInfo>
 #include <QProcess>
 #include <QUrl>
 
-#include "QtText.h"
+#include "platform/QtText.h"
 
 namespace platform {
 namespace {
@@ -65,14 +65,6 @@ OpenResult Opener::OpenLink(const std::string& linkCp1250)
 bool DesktopOpener::Launch(const QString& target)
 {
     return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
-}
-
-bool RecordingOpener::Launch(const QString& target)
-{
-    if (cannotStart_)
-        return false;
-    opened_.append(target);
-    return true;
 }
 
 }  // namespace platform

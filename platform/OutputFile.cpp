@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "platform/OutputFile.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <streambuf>
 #include <vector>
 
-#include "Cp1250.h"
+#include "platform/Cp1250.h"
 
 namespace platform {
 

@@ -1,4 +1,4 @@
-#include "QtBoxes.h"
+#include "platform/QtBoxes.h"
 
 #include <limits>
 
@@ -16,7 +16,7 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "ButtonKeys.h"
+#include "platform/ButtonKeys.h"
 
 namespace platform {
 namespace {

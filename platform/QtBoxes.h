@@ -1,7 +1,7 @@
 // The boxes as real Qt dialogs with Polish button texts.
 #pragma once
 
-#include "Boxes.h"
+#include "platform/Boxes.h"
 
 namespace platform {
 

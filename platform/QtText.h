@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "Cp1250.h"
+#include "platform/Cp1250.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
-#include "TextFile.h"
+#include "platform/TextFile.h"
 
-#include "Files.h"
+#include "platform/Files.h"
 
 namespace platform {
 namespace {

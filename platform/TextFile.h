@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Cp1250.h"
+#include "platform/Cp1250.h"
 
 namespace platform {
 

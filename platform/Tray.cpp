@@ -1,4 +1,4 @@
-#include "Tray.h"
+#include "platform/Tray.h"
 
 #include <QSystemTrayIcon>
 #include <QWidget>

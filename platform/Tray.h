@@ -28,17 +28,6 @@ public:
     bool Available() const override;
 };
 
-// For tests: a desktop with or without a tray, as set.
-class FixedTrayHost final : public TrayHost {
-public:
-    explicit FixedTrayHost(bool available) : available_(available) {}
-    bool Available() const override { return available_; }
-    void SetAvailable(bool available) { available_ = available; }
-
-private:
-    bool available_;
-};
-
 // Runs onClick each time the icon is clicked with the left button (Qt's
 // Trigger, or DoubleClick for the second of two quick clicks); the context
 // menu and a middle click run nothing here.

@@ -1,7 +1,7 @@
 // The bodies of the plain-text and HTML export files: a heading per category
 // followed by its links, one stream write per category.
-#include "Db_sqlite.h"
-#include "OutputFile.h"
+#include "store/Db_sqlite.h"
+#include "platform/OutputFile.h"
 
 std::string HtmlEscape(const std::string& text)
 {

@@ -1,4 +1,4 @@
-#include "Db_funcs.h"
+#include "store/Db_funcs.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "Db_sqlite.h"
+#include "store/Db_sqlite.h"
 
 enum DbResult {
     DbOk = 0,

@@ -1,4 +1,4 @@
-#include "Db_sqlite.h"
+#include "store/Db_sqlite.h"
 
 #include <sqlite3.h>
 
@@ -8,11 +8,11 @@
 #include <new>
 #include <unordered_map>
 
-#include "Convert.h"
-#include "Cp1250.h"
-#include "Funcs.h"
-#include "Like.h"
-#include "Messages.h"
+#include "platform/Convert.h"
+#include "platform/Cp1250.h"
+#include "store/Funcs.h"
+#include "store/Like.h"
+#include "platform/Messages.h"
 
 std::vector<CatItem> CatItems;
 std::vector<LinkItem> LinkItems;

@@ -1,10 +1,10 @@
-#include "Funcs.h"
+#include "store/Funcs.h"
 
 #include <charconv>
 #include <filesystem>
 
-#include "Convert.h"
-#include "Files.h"
+#include "platform/Convert.h"
+#include "platform/Files.h"
 
 namespace fs = std::filesystem;
 

@@ -1,11 +1,11 @@
-#include "Like.h"
+#include "store/Like.h"
 
 #include <sqlite3.h>
 
 #include <array>
 #include <string>
 
-#include "Cp1250.h"
+#include "platform/Cp1250.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The program entry: the application object, the main window, the loop.
 #include <QApplication>
 
-#include "HandlerGuard.h"
-#include "QtBoxes.h"
-#include "dovra_.h"
+#include "platform/HandlerGuard.h"
+#include "platform/QtBoxes.h"
+#include "window/mainwindow/dovra_.h"
 
 int main(int argc, char* argv[])
 {

@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "Convert.h"
-#include "Cp1250.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
+#include "platform/Convert.h"
+#include "platform/Cp1250.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 
 int main(int argc, char* argv[])
 {

@@ -16,13 +16,13 @@
 
 #include <stdexcept>
 
-#include "HandlerGuard.h"
-#include "ImageList.h"
-#include "MessageHooks.h"
-#include "Messages.h"
-#include "QtBoxes.h"
-#include "ScriptedBoxes.h"
-#include "Timer.h"
+#include "platform/HandlerGuard.h"
+#include "platform/ImageList.h"
+#include "platform/MessageHooks.h"
+#include "platform/Messages.h"
+#include "platform/QtBoxes.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "platform/Timer.h"
 
 using namespace platform;
 

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "tests/store/TestSupport.h"
 
 #include <sqlite3.h>
 #include <stdlib.h>
@@ -10,7 +10,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "Db_sqlite.h"
+#include "store/Db_sqlite.h"
 
 namespace fs = std::filesystem;
 

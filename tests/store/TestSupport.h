@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Messages.h"
+#include "platform/Messages.h"
 
 namespace storetest {
 

@@ -1,10 +1,10 @@
-#include "TestLibrary.h"
+#include "tests/window/TestLibrary.h"
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
-#include "../EnvGuard.h"
+#include "tests/EnvGuard.h"
 
 namespace fs = std::filesystem;
 

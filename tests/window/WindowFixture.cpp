@@ -1,4 +1,4 @@
-#include "WindowFixture.h"
+#include "tests/window/WindowFixture.h"
 
 #include <sqlite3.h>
 
@@ -9,12 +9,12 @@
 
 #include <QApplication>
 
-#include "Convert.h"
-#include "Cp1250.h"
-#include "Db_funcs.h"
-#include "Funcs.h"
-#include "HandlerGuard.h"
-#include "LineListBox.h"
+#include "platform/Convert.h"
+#include "platform/Cp1250.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "platform/HandlerGuard.h"
+#include "window/widgets/LineListBox.h"
 
 namespace fs = std::filesystem;
 

@@ -32,12 +32,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "../EnvGuard.h"
-#include "IniFile.h"
-#include "LineListBox.h"
-#include "ScriptedBoxes.h"
-#include "TestLibrary.h"
-#include "dovra_.h"
+#include "tests/EnvGuard.h"
+#include "platform/IniFile.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "tests/window/TestLibrary.h"
+#include "window/mainwindow/dovra_.h"
 
 class WindowFixture {
 public:

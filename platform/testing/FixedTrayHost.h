@@ -1,0 +1,17 @@
+// For tests: a desktop with or without a tray, as set.
+#pragma once
+
+#include "platform/Tray.h"
+
+namespace platform {
+
+class FixedTrayHost final : public TrayHost {
+public:
+    explicit FixedTrayHost(bool available) : available_(available) {}
+    bool Available() const override { return available_; }
+
+private:
+    bool available_;
+};
+
+}  // namespace platform

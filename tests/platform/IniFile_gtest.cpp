@@ -1,0 +1,137 @@
+// The settings file class: the Windows profile-file rules, on real files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/IniFile.h"
+
+namespace fs = std::filesystem;
+using platform::IniFile;
+
+namespace {
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("inifile_test_" + std::to_string(::getpid()) + "_" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = (dir / "dovra.ini").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void Write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+    std::string Read() const
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
+    fs::path dir;
+    std::string path;
+};
+
+struct IntCase {
+    const char* value;
+    int expected;
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, IntegersReadAsDecimalOrHexElseTheDefault)
+{
+    const IntCase cases[] = {
+        {"1000", 1000}, {"-12", -12}, {"+7", 7},      {"0x3E8", 1000}, {"0X3e8", 1000}, {"$3E8", 1000},
+        {"  42  ", 42}, {"", -5},     {"abc", -5},    {"12abc", -5},   {"0x", -5},      {"1.5", -5},
+        {"99999999999", -5},
+    };
+    for (const IntCase& c : cases) {
+        Write(std::string("[Opcje]\r\nCzasMon=") + c.value + "\r\n");
+        EXPECT_EQ(IniFile(path).ReadInteger("Opcje", "CzasMon", -5), c.expected) << "value '" << c.value << "'";
+    }
+}
+
+TEST_F(IniFileTest, BooleansReadAsIntegers)
+{
+    const IntCase cases[] = {{"1", 1}, {"0", 0}, {"2", 1}, {"-1", 1}, {"tak", -1}, {"", -1}, {"0x0", 0}};
+    for (const IntCase& c : cases) {
+        Write(std::string("[Opcje]\r\nWersja=") + c.value + "\r\n");
+        const IniFile ini(path);
+        if (c.expected < 0) {  // not a number: the default either way
+            EXPECT_TRUE(ini.ReadBool("Opcje", "Wersja", true)) << c.value;
+            EXPECT_FALSE(ini.ReadBool("Opcje", "Wersja", false)) << c.value;
+        } else {
+            EXPECT_EQ(ini.ReadBool("Opcje", "Wersja", c.expected == 0), c.expected != 0) << c.value;
+        }
+    }
+}
+
+TEST_F(IniFileTest, MissingFileSectionOrKeyGivesTheDefault)
+{
+    const IniFile missing(path);
+    EXPECT_EQ(missing.ReadString("Opcje", "Szer", "d"), "d");
+    EXPECT_EQ(missing.ReadInteger("Opcje", "Szer", 3), 3);
+    Write("[Sciezki]\r\nSzer=9\r\n[Opcje]\r\nWys=1\r\n");
+    EXPECT_EQ(IniFile(path).ReadInteger("Opcje", "Szer", 3), 3);  // the key is in another section
+}
+
+TEST_F(IniFileTest, NamesMatchRegardlessOfCase)
+{
+    Write("[OPCJE]\r\nsZeR=900\r\n");
+    IniFile ini(path);
+    EXPECT_EQ(ini.ReadInteger("Opcje", "Szer", 0), 900);
+    ini.WriteInteger("opcje", "SZER", 901);
+    EXPECT_EQ(Read(), "[OPCJE]\r\nSZER=901\r\n");
+}
+
+TEST_F(IniFileTest, ValuesAreBytesWithBlanksAndQuotesAroundRemoved)
+{
+    Write("[Sciezki]\nTemp =  /tmp/a b/  \nArchiwa=\"/x/\"\nInny=\xb3\xf3\xbf\r\nPusty=\n");
+    const IniFile ini(path);
+    EXPECT_EQ(ini.ReadString("Sciezki", "Temp", ""), "/tmp/a b/");
+    EXPECT_EQ(ini.ReadString("Sciezki", "Archiwa", ""), "/x/");
+    EXPECT_EQ(ini.ReadString("Sciezki", "Inny", ""), "\xb3\xf3\xbf");
+    EXPECT_EQ(ini.ReadString("Sciezki", "Pusty", "d"), "");  // present but empty is not missing
+}
+
+TEST_F(IniFileTest, EveryWriteReachesTheFileAtOnce)
+{
+    IniFile ini(path);
+    ini.WriteInteger("Opcje", "AktPoz", -1);
+    EXPECT_EQ(Read(), "[Opcje]\r\nAktPoz=-1\r\n");
+    ini.WriteBool("Opcje", "Monitorowanie", true);
+    ini.WriteString("Sciezki", "Temp", "/t/");
+    ini.WriteBool("Opcje", "Wersja", false);
+    EXPECT_EQ(Read(), "[Opcje]\r\nAktPoz=-1\r\nMonitorowanie=1\r\nWersja=0\r\n\r\n[Sciezki]\r\nTemp=/t/\r\n");
+    EXPECT_EQ(IniFile(path).ReadInteger("Opcje", "AktPoz", 0), -1);
+    EXPECT_FALSE(fs::exists(path + ".tmp" + std::to_string(::getpid())));
+}
+
+TEST_F(IniFileTest, WriteReplacesTheKeyAndKeepsTheRest)
+{
+    Write("; settings\r\n[Opcje]\r\nSzer=1\r\nWys=2\r\n\r\n[Sciezki]\r\nTemp=/t/\r\n");
+    IniFile(path).WriteInteger("Opcje", "Szer", 640);
+    EXPECT_EQ(Read(), "; settings\r\n[Opcje]\r\nSzer=640\r\nWys=2\r\n\r\n[Sciezki]\r\nTemp=/t/\r\n");
+    IniFile(path).WriteInteger("Opcje", "PolX", 5);
+    EXPECT_EQ(Read(), "; settings\r\n[Opcje]\r\nSzer=640\r\nWys=2\r\nPolX=5\r\n\r\n[Sciezki]\r\nTemp=/t/\r\n");
+}
+
+TEST_F(IniFileTest, FailedWriteRaisesUnableToWrite)
+{
+    const std::string inMissingFolder = (dir / "nie" / "ma" / "dovra.ini").string();
+    try {
+        IniFile(inMissingFolder).WriteInteger("Opcje", "Szer", 1);
+        FAIL() << "no exception";
+    } catch (const platform::EIniFileException& error) {
+        EXPECT_EQ(std::string(error.what()), "Unable to write to " + inMissingFolder);
+    }
+    fs::create_directories(path);  // a folder in the file's place
+    EXPECT_THROW(IniFile(path).WriteBool("Opcje", "Wersja", true), platform::EIniFileException);
+    EXPECT_TRUE(fs::is_directory(path));
+}

@@ -1,0 +1,178 @@
+// The executable's path, the file operations of start-up and the
+// single-instance lock, across real processes.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "platform/Process.h"
+
+namespace fs = std::filesystem;
+using platform::SingleInstanceLock;
+using Result = platform::SingleInstanceLock::Result;
+
+namespace {
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = (fs::temp_directory_path() / ("process_test_" + std::to_string(::getpid()) + "_" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                  .string() + "/";
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string dir;
+};
+
+// Runs body in a child process that reports one byte through a pipe and
+// then waits to be killed; answers the child's pid and its byte.
+pid_t Child(char (*body)(const std::string&), const std::string& dir, char& reported)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return -1;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        const char byte = body(dir);
+        (void)!::write(fds[1], &byte, 1);
+        for (;;)
+            ::pause();
+    }
+    ::close(fds[1]);
+    if (::read(fds[0], &reported, 1) != 1)
+        reported = '?';
+    ::close(fds[0]);
+    return pid;
+}
+
+char TakeLock(const std::string& dir)
+{
+    static SingleInstanceLock lock;  // held until the process is killed
+    return lock.Acquire("quomira", dir) == Result::Acquired ? 'A' : 'N';
+}
+
+}  // namespace
+
+TEST_F(ProcessTest, ExecutablePathIsThisProgram)
+{
+    const std::string path = platform::ExecutablePath();
+    EXPECT_EQ(platform::ExtractFileName(path), "platform_sys_tests");
+    EXPECT_EQ(platform::ExtractFilePath(path), fs::path(path).parent_path().string() + "/");
+}
+
+TEST_F(ProcessTest, PathParts)
+{
+    EXPECT_EQ(platform::ExtractFileName("/a/b/prog"), "prog");
+    EXPECT_EQ(platform::ExtractFilePath("/a/b/prog"), "/a/b/");
+    EXPECT_EQ(platform::ExtractFileName("prog"), "prog");
+    EXPECT_EQ(platform::ExtractFilePath("prog"), "");
+    EXPECT_EQ(platform::ExtractFileName("/a/"), "");
+}
+
+TEST_F(ProcessTest, CreateDirMakesOneLevel)
+{
+    EXPECT_TRUE(platform::CreateDir(dir + "one"));
+    EXPECT_TRUE(platform::DirectoryExists(dir + "one/"));
+    EXPECT_FALSE(platform::CreateDir(dir + "one"));  // exists already
+    EXPECT_FALSE(platform::CreateDir(dir + "two/three"));
+    EXPECT_FALSE(platform::DirectoryExists(dir + "two"));
+}
+
+TEST_F(ProcessTest, MoveFileReplacesTheTarget)
+{
+    std::ofstream(dir + "a") << "new";
+    std::ofstream(dir + "b") << "old";
+    EXPECT_TRUE(platform::MoveFileReplace(dir + "a", dir + "b"));
+    EXPECT_FALSE(fs::exists(dir + "a"));
+    std::ifstream in(dir + "b");
+    std::string text;
+    in >> text;
+    EXPECT_EQ(text, "new");
+    EXPECT_FALSE(platform::MoveFileReplace(dir + "missing", dir + "c"));
+}
+
+TEST_F(ProcessTest, OneHolderPerName)
+{
+    SingleInstanceLock first;
+    SingleInstanceLock second;
+    SingleInstanceLock other;
+    EXPECT_EQ(first.Acquire("quomira", dir), Result::Acquired);
+    EXPECT_EQ(second.Acquire("quomira", dir), Result::HeldElsewhere);
+    EXPECT_FALSE(second.Held());
+    EXPECT_EQ(other.Acquire("quomira2", dir), Result::Acquired);  // another file name
+    first.Release();
+    EXPECT_EQ(second.Acquire("quomira", dir), Result::Acquired);
+}
+
+TEST_F(ProcessTest, AnotherProcessHoldsTheLockUntilItDies)
+{
+    char reported = 0;
+    const pid_t child = Child(&TakeLock, dir, reported);
+    ASSERT_GT(child, 0);
+    ASSERT_EQ(reported, 'A');
+    SingleInstanceLock lock;
+    EXPECT_EQ(lock.Acquire("quomira", dir), Result::HeldElsewhere);
+    // A crash: the child never releases anything itself.
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(lock.Acquire("quomira", dir), Result::Acquired);
+}
+
+TEST_F(ProcessTest, ProgramsStartedByTheHolderDoNotInheritTheLock)
+{
+    SingleInstanceLock lock;
+    ASSERT_EQ(lock.Acquire("quomira", dir), Result::Acquired);
+    // The pipe closes in the child when it execs: from then on only the
+    // started program runs there.
+    int fds[2];
+    ASSERT_EQ(::pipe2(fds, O_CLOEXEC), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::execl("/bin/sleep", "sleep", "30", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(child, 0);
+    ::close(fds[1]);
+    char byte;
+    while (::read(fds[0], &byte, 1) > 0) {
+    }
+    ::close(fds[0]);
+    lock.Release();
+    SingleInstanceLock next;
+    EXPECT_EQ(next.Acquire("quomira", dir), Result::Acquired);
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+}
+
+TEST_F(ProcessTest, NoLockFolderMeansNoLock)
+{
+    SingleInstanceLock lock;
+    EXPECT_EQ(lock.Acquire("quomira", dir + "nie/ma/"), Result::Unavailable);
+    EXPECT_FALSE(lock.Held());
+}
+
+TEST_F(ProcessTest, RuntimeFolderFallsBackToTheTempFolder)
+{
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string savedValue = saved ? saved : "";
+    ::setenv("XDG_RUNTIME_DIR", dir.substr(0, dir.size() - 1).c_str(), 1);
+    EXPECT_EQ(platform::RuntimeFolder(), dir);
+    ::setenv("XDG_RUNTIME_DIR", (dir + "nie").c_str(), 1);
+    const std::string fallback = platform::RuntimeFolder();
+    EXPECT_NE(fallback, dir + "nie/");
+    EXPECT_FALSE(fallback.empty());
+    if (saved)
+        ::setenv("XDG_RUNTIME_DIR", savedValue.c_str(), 1);
+    else
+        ::unsetenv("XDG_RUNTIME_DIR");
+}

@@ -1,0 +1,586 @@
+// The catalogue folder switch that the options dialog's save runs when the
+// catalogue folder changed: one test per road, each checking the folder in
+// use, the "Archiwa" key, the lists and the files in both folders.
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+
+#include "store/Db_funcs.h"
+#include "platform/Files.h"
+#include "store/Funcs.h"
+#include "platform/QtText.h"
+#include "window/dialogs/OptionsDialog.h"
+#include "tests/window/WindowFixture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFound =
+    "W wybranym katalogu archiwum linków znajduje się plik bazy danych archiwum.\nZostanie on wczytany przez program.";
+const char* const kLegacy = "W wybranym katalogu archiwum znajdują się pliku starego typu.\nCzy uaktualnić je ?";
+const char* const kMoveOrNew =
+    "W wybranym katalogu archiwum linków nie ma pliku bazy danych.\nCzy przenieść tam aktualną bazę danych ? "
+    "(przycisk Tak)\nCzy utworzyć nową pustą bazę ? (przycisk Nie)";
+const char* const kNew = "W wybranym katalogu zostanie utworzona nowa baza danych archiwum.";
+const char* const kMoveFailed =
+    "Nie udało się przenieść bazy danych do wybranego katalogu archiwum linków.\nProgram nadal używa bazy danych z "
+    "dotychczasowego katalogu.";
+const char* const kCannotOpen = "Nie można otworzyć bazy danych w wybranym katalogu archiwum linków.";
+const char* const kNoLibrary = "Nie znaleziono wymaganej biblioteki 'archuse.so'";
+
+const std::string kNoKey = "<none>";
+
+// A box as the test expects it.
+struct Box {
+    const char* text;
+    const char* caption;
+    unsigned flags;
+    const char* owner = "TForm3";
+};
+
+const Box kFoundBox{kFound, "Informacja", 0x40};
+const Box kLegacyBox{kLegacy, "Zapytanie", 0x24};
+const Box kMoveOrNewBox{kMoveOrNew, "Zapytanie", 0x24};
+const Box kNewBox{kNew, "Informacja", 0x40};
+const Box kMoveFailedBox{kMoveFailed, "Ostrzeżenie", 0x30};
+const Box kCannotOpenBox{kCannotOpen, "Ostrzeżenie", 0x30};
+const Box kNoLibraryBox{kNoLibrary, "Ostrzeżenie", 0x30, "TForm1"};
+
+void WriteFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> Names(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// One field of each row of a list: "<n>" of categories, "<l>" of links.
+QStringList RowFields(const LineListBox& box, const char* tag)
+{
+    QStringList names;
+    for (const std::string& line : ListLines(box))
+        names << platform::ToQString(GetTagValue(line, tag));
+    return names;
+}
+
+QStringList RowNames(const LineListBox& box)
+{
+    return RowFields(box, "<n>");
+}
+
+QStringList RowLinks(const LineListBox& box)
+{
+    return RowFields(box, "<l>");
+}
+
+// The category names stored in a folder's catalogue.
+QStringList StoredCategories(const std::string& folder)
+{
+    Lines lines;
+    DbGetCategories(folder, lines);
+    QStringList names;
+    for (const std::string& line : lines)
+        names << platform::ToQString(GetTagValue(line, "<n>"));
+    return names;
+}
+
+// Scripted boxes that run an action when a box with a given text is shown,
+// before it is answered: something that changes while the user reads it.
+class BoxesActingOnText : public platform::ScriptedBoxes {
+public:
+    QString text;
+    std::function<void()> action;
+
+    int MessageBox(QWidget* owner, const QString& shown, const QString& caption, unsigned flags) override
+    {
+        if (shown == text && action)
+            action();
+        return ScriptedBoxes::MessageBox(owner, shown, caption, flags);
+    }
+};
+
+}  // namespace
+
+class FolderSwitchTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<WindowFixture> fx;
+    std::string newFolder;
+    std::string oldDatabase;
+
+    // The current catalogue: "Stara" with one link, one link uncategorised.
+    TForm1& StartWithCatalogue()
+    {
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        fx->AddLink(0, "http://luzny.pl", "L");
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);  // "Stara"
+        return form;
+    }
+
+    // A catalogue in the new folder: "Nowa", and two uncategorised links.
+    void CatalogueInNewFolder()
+    {
+        QCOMPARE(DbInit(newFolder), DbOk);
+        QCOMPARE(DbAddCategories(newFolder, {CategoryLine(-1, 1, "Nowa", "")}), DbOk);
+        QCOMPARE(DbInsertLinks(newFolder, {LinkLine(-1, 0, 1, "http://u1.pl", "U1"),
+                                           LinkLine(-1, 0, 2, "http://u2.pl", "U2")}),
+                 DbOk);
+    }
+
+    // The test library as "archuse.so", unpacking two categories.
+    void ArchiveLibraryUnpacking()
+    {
+        const std::string source = fx->Root() + "unpacked/";
+        fs::create_directories(source);
+        WriteFile(source + "kategorie", "<n>Praca</n>\r\n<n>Dom</n>\r\n");
+        WriteFile(source + "kat0", "<n>http://p1.pl</n><o>P1</o>\r\n");
+        WriteFile(source + "kat1", "<n>http://d1.pl</n><o>D1</o>\r\n");
+        fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");
+        fx->Library().SetUnpackSource(source);
+    }
+
+    // Saves the dialog with folder in its catalogue field, the scripted
+    // answers given in order.
+    ModalRun SaveWithFolder(const std::string& folder, std::initializer_list<int> answers = {})
+    {
+        for (int answer : answers)
+            fx->boxes.Script(platform::BoxAnswer::Button(answer));
+        return RunModal<TForm3>([this] { fx->Form().ToolButton13->trigger(); },
+                                [&folder](TForm3& d) {
+                                    TForm3::SetFolderText(*d.Edit2, folder);
+                                    QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                });
+    }
+
+    void VerifyBoxes(const std::vector<Box>& expected)
+    {
+        const auto asked = fx->boxes.TakeAsked();
+        QStringList got;
+        for (const auto& box : asked)
+            got << box.Describe() + QStringLiteral(" owner ") + box.owner;
+        QStringList want;
+        for (const Box& box : expected)
+            want << platform::AskedBox{platform::BoxKind::MessageBox, QString::fromUtf8(box.text),
+                                       QString::fromUtf8(box.caption), box.flags, {}, {}}
+                            .Describe() +
+                        QStringLiteral(" owner ") + QString::fromUtf8(box.owner);
+        QCOMPARE(got, want);
+    }
+
+    std::string Archiwa() { return fx->Settings().ReadString("Sciezki", "Archiwa", kNoKey); }
+
+    // The old catalogue still in use: folder, key, file and lists.
+    void VerifyOldCatalogueKept(TForm1& form)
+    {
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(Archiwa(), kNoKey);
+        QVERIFY(fs::is_regular_file(oldDatabase));
+        QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+        QCOMPARE(form.ListBox2->ItemIndex(), 1);
+        QCOMPARE(RowLinks(*form.ListBox1), QStringList{"http://stary.pl"});
+    }
+
+    // The new folder's catalogue opened: folder, key and lists, Uncategorised chosen.
+    void VerifyOpened(TForm1& form, const QStringList& categories, const QStringList& uncategorised)
+    {
+        QCOMPARE(form.ArchiveFolder, newFolder);
+        QCOMPARE(Archiwa(), newFolder);
+        QStringList rows{"Bez kategorii"};
+        rows << categories << "Wszystkie";
+        QCOMPARE(RowNames(*form.ListBox2), rows);
+        QCOMPARE(form.ListBox2->ItemIndex(), 0);
+        QCOMPARE(RowLinks(*form.ListBox1), uncategorised);
+        QCOMPARE(StoredCategories(newFolder), categories);
+    }
+
+private slots:
+    void init()
+    {
+        fx = std::make_unique<WindowFixture>();
+        newFolder = fx->Root() + "nowy katalog/";
+        fs::create_directories(newFolder);
+        oldDatabase = fx->SettingsFolder() + "dovra.db";
+    }
+    void cleanup()
+    {
+        VERIFY_BOXES_DONE(*fx);
+        fx.reset();
+    }
+
+    void unchangedFolderDoesNothing()
+    {
+        TForm1& form = StartWithCatalogue();
+        const ModalRun run = SaveWithFolder(fx->SettingsFolder());
+        QVERIFY(run.opened && !run.leftOpen);
+        VerifyOldCatalogueKept(form);
+    }
+
+    // A catalogue found there is taken over; legacy files beside it are not
+    // looked at and keep their names.
+    void databaseFound_data()
+    {
+        QTest::addColumn<bool>("legacyFiles");
+        QTest::newRow("database only") << false;
+        QTest::newRow("database and legacy files") << true;
+    }
+
+    void databaseFound()
+    {
+        QFETCH(bool, legacyFiles);
+        TForm1& form = StartWithCatalogue();
+        CatalogueInNewFolder();
+        if (legacyFiles)
+            for (const char* name : {"dovra.ldb", "dovrad1.z", "dovrad2.z"})
+                WriteFile(newFolder + name, name);
+        const ModalRun run = SaveWithFolder(newFolder);
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kFoundBox});
+        VerifyOpened(form, {"Nowa"}, {"http://u1.pl", "http://u2.pl"});
+        if (legacyFiles)
+            QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
+        QVERIFY(fs::is_regular_file(oldDatabase));
+        QVERIFY(fx->Library().Calls().empty());
+    }
+
+    // All links chosen after a switch are the links of the catalogue now in
+    // use, never those of the one shown before the switch, there and back.
+    void allLinksAfterASwitchAreTheNewCatalogues()
+    {
+        TForm1& form = StartWithCatalogue();
+        CatalogueInNewFolder();
+        const auto chooseAll = [&form] { ChooseCategory(form, form.ListBox2->Count() - 1); };
+        chooseAll();
+        const QStringList oldLinks = RowLinks(*form.ListBox1);
+        QCOMPARE(oldLinks.size(), 2);
+
+        QVERIFY(!SaveWithFolder(newFolder).leftOpen);
+        VerifyBoxes({kFoundBox});
+        chooseAll();
+        QCOMPARE(RowLinks(*form.ListBox1), (QStringList{"http://u1.pl", "http://u2.pl"}));
+
+        QVERIFY(!SaveWithFolder(fx->SettingsFolder()).leftOpen);
+        VerifyBoxes({kFoundBox});
+        chooseAll();
+        QCOMPARE(RowLinks(*form.ListBox1), oldLinks);
+        QVERIFY(!form.Busy);
+    }
+
+    // Yes to the legacy files: they are converted into the new folder, the
+    // catalogue is opened there and the files are set aside.
+    void legacyConverted_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"} << QStringList{"dovra.db", "dovra.ldb.bak"};
+        QTest::newRow("archive pair") << QStringList{"dovrad1.z", "dovrad2.z"}
+                                      << QStringList{"dovra.db", "dovrad1.z.bak", "dovrad2.z.bak"};
+    }
+
+    void legacyConverted()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, after);
+        TForm1& form = StartWithCatalogue();
+        ArchiveLibraryUnpacking();
+        for (const QString& name : files)
+            WriteFile(newFolder + name.toStdString(), "legacy");
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kLegacyBox});
+        VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});  // kat0 holds the uncategorised links
+        std::vector<std::string> expected;
+        for (const QString& name : after)
+            expected.push_back(name.toStdString());
+        QCOMPARE(Names(newFolder), expected);
+        const auto calls = fx->Library().Calls();
+        QCOMPARE(calls.size(), size_t(1));
+        QCOMPARE(calls[0].exportName, std::string("_OpenArch"));
+        QCOMPARE(calls[0].texts[2], std::optional<std::string>(newFolder));
+        QVERIFY(fs::is_regular_file(oldDatabase));
+    }
+
+    // No to the legacy files: they are set aside unconverted (a pair only
+    // whole, a taken ".bak" name never replaced), then the question about
+    // the current catalogue; No starts an empty catalogue there.
+    void legacyRefused_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"} << QStringList{"dovra.db", "dovra.ldb.bak"};
+        QTest::newRow("archive pair") << QStringList{"dovrad1.z", "dovrad2.z"}
+                                      << QStringList{"dovra.db", "dovrad1.z.bak", "dovrad2.z.bak"};
+        QTest::newRow("dovrad1.z alone") << QStringList{"dovrad1.z"} << QStringList{"dovra.db", "dovrad1.z"};
+        QTest::newRow(".bak name taken") << QStringList{"dovra.ldb", "dovra.ldb.bak"}
+                                         << QStringList{"dovra.db", "dovra.ldb", "dovra.ldb.bak"};
+    }
+
+    void legacyRefused()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, after);
+        TForm1& form = StartWithCatalogue();
+        ArchiveLibraryUnpacking();
+        for (const QString& name : files)
+            WriteFile(newFolder + name.toStdString(), name.toStdString());
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdNo, platform::IdNo});
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kLegacyBox, kMoveOrNewBox});
+        VerifyOpened(form, {}, {});
+        std::vector<std::string> expected;
+        for (const QString& name : after)
+            expected.push_back(name.toStdString());
+        QCOMPARE(Names(newFolder), expected);
+        for (const QString& name : files) {
+            // Every file kept its bytes, under its old name or the ".bak" one.
+            const std::string path = newFolder + name.toStdString();
+            const std::string kept = fs::exists(path) ? platform::ReadFileBytes(path) : platform::ReadFileBytes(path + ".bak");
+            QCOMPARE(kept, name.toStdString());
+        }
+        QVERIFY(fx->Library().Calls().empty());
+        QVERIFY(fs::is_regular_file(oldDatabase));
+    }
+
+    // A conversion that fails keeps the old folder; the legacy files are set
+    // aside all the same and the question about the current catalogue
+    // follows.
+    void conversionFails_data()
+    {
+        QTest::addColumn<bool>("libraryMissing");
+        QTest::addColumn<int>("moveAnswer");
+        QTest::newRow("library missing, then the move") << true << int(platform::IdYes);
+        QTest::newRow("nothing unpacked, then a new catalogue") << false << int(platform::IdNo);
+    }
+
+    void conversionFails()
+    {
+        QFETCH(bool, libraryMissing);
+        QFETCH(int, moveAnswer);
+        TForm1& form = StartWithCatalogue();
+        if (!libraryMissing)
+            fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");  // unpacks nothing
+        WriteFile(newFolder + "dovra.ldb", "legacy");
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        std::string folderAtQuestion;
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes, moveAnswer});
+        QVERIFY(!run.leftOpen);
+        if (libraryMissing)
+            VerifyBoxes({kLegacyBox, kNoLibraryBox, kMoveOrNewBox});
+        else
+            VerifyBoxes({kLegacyBox, kMoveOrNewBox});
+        QVERIFY(fs::is_regular_file(newFolder + "dovra.ldb.bak"));
+        QVERIFY(!fs::exists(newFolder + "dovra.ldb"));
+        if (moveAnswer == platform::IdYes) {
+            // The question was about the old folder's catalogue: it moved.
+            QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
+            QVERIFY(!fs::exists(oldDatabase));
+            QCOMPARE(form.ArchiveFolder, newFolder);
+            QCOMPARE(Archiwa(), newFolder);
+        } else {
+            VerifyOpened(form, {}, {});
+            QVERIFY(fs::is_regular_file(oldDatabase));
+        }
+    }
+
+    // Yes to the move: the same bytes in the new folder, the old file gone,
+    // the lists as they were.
+    void moveCatalogue()
+    {
+        TForm1& form = StartWithCatalogue();
+        const std::vector<std::string> categories = ListLines(*form.ListBox2);
+        const std::vector<std::string> links = ListLines(*form.ListBox1);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kMoveOrNewBox});
+        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
+        QVERIFY(!fs::exists(oldDatabase));
+        QCOMPARE(form.ArchiveFolder, newFolder);
+        QCOMPARE(Archiwa(), newFolder);
+        QCOMPARE(ListLines(*form.ListBox2), categories);
+        QCOMPARE(ListLines(*form.ListBox1), links);
+        QCOMPARE(form.ListBox2->ItemIndex(), 1);
+        QCOMPARE(StoredCategories(newFolder), QStringList{"Stara"});
+    }
+
+    // A copy that fails (a folder has the name "dovra.db" there) changes
+    // nothing and says so.
+    void moveFails()
+    {
+        TForm1& form = StartWithCatalogue();
+        fs::create_directory(newFolder + "dovra.db");
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kMoveOrNewBox, kMoveFailedBox});
+        VerifyOldCatalogueKept(form);
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
+        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QVERIFY(fs::is_empty(newFolder + "dovra.db"));
+    }
+
+    void noToTheMoveStartsAnEmptyCatalogue()
+    {
+        TForm1& form = StartWithCatalogue();
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdNo});
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kMoveOrNewBox});
+        VerifyOpened(form, {}, {});
+        QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
+    }
+
+    void noCurrentCatalogueStartsAnEmptyOne()
+    {
+        TForm1& form = StartWithCatalogue();
+        fs::remove(oldDatabase);
+        const ModalRun run = SaveWithFolder(newFolder);
+        QVERIFY(!run.leftOpen);
+        VerifyBoxes({kNewBox});
+        VerifyOpened(form, {}, {});
+    }
+
+    // A "dovra.db" that is no database cannot be opened: nothing changes.
+    void notADatabase()
+    {
+        TForm1& form = StartWithCatalogue();
+        const std::string garbage(4096, 'x');
+        WriteFile(newFolder + "dovra.db", garbage);
+        const ModalRun run = SaveWithFolder(newFolder);
+        QVERIFY(!run.leftOpen);
+        // The store shows SQLite's own message first.
+        auto asked = fx->boxes.TakeAsked();
+        QVERIFY(asked.size() >= 2);
+        QCOMPARE(asked.front().text, QString::fromUtf8(kFound));
+        QCOMPARE(asked.back().text, QString::fromUtf8(kCannotOpen));
+        QCOMPARE(asked.back().caption, QString::fromUtf8("Ostrzeżenie"));
+        QCOMPARE(asked.back().flags, 0x30u);
+        QCOMPARE(asked.back().owner, QStringLiteral("TForm3"));
+        VerifyOldCatalogueKept(form);
+        QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), garbage);
+    }
+
+    // The program is closed (the tray menu works while the dialog's box
+    // waits) before a question of the switch is answered: the closed box
+    // counts as no answer, and the ending program takes no other catalogue,
+    // sets no files aside and asks nothing more.
+    void closeWhileTheSwitchAsks_data()
+    {
+        QTest::addColumn<bool>("legacyFiles");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("move or new") << false << QString::fromUtf8(kMoveOrNew);
+        QTest::newRow("legacy files") << true << QString::fromUtf8(kLegacy);
+    }
+
+    void closeWhileTheSwitchAsks()
+    {
+        QFETCH(bool, legacyFiles);
+        QFETCH(QString, question);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        if (legacyFiles)
+            WriteFile(newFolder + "dovra.ldb", "dovra.ldb");
+        BoxesActingOnText boxes;
+        TForm1 form(boxes, fx->ExePath());
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        ChooseCategory(form, 1);
+        boxes.text = question;
+        // A question box closed with the program answers as cancelled.
+        boxes.action = [&form] { form.Zamknij2->trigger(); };
+        boxes.Script(platform::BoxAnswer::Button(platform::IdCancel));
+        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
+                                              [this](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.opened && !run.leftOpen);
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(1));
+        QCOMPARE(asked[0].text, question);
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(Archiwa(), kNoKey);
+        QCOMPARE(Names(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
+    }
+
+    // "Archiwa" cannot be written in the move (the settings file's name was
+    // taken while the question was open): the error is shown, the dialog
+    // stays open, and the old catalogue stays in use and in its folder.
+    void failedWriteInTheMove()
+    {
+        fx->AddCategory("Stara");
+        BoxesActingOnText boxes;
+        boxes.text = QString::fromUtf8(kMoveOrNew);
+        boxes.action = [this] {
+            fs::remove(fx->SettingsPath());
+            fs::create_directory(fx->SettingsPath());
+        };
+        boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        TForm1 form(boxes, fx->ExePath());
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        ChooseCategory(form, 1);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
+                                              [this](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.leftOpen);
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].text, QString::fromUtf8(kMoveOrNew));
+        QCOMPARE(asked[1].kind, platform::BoxKind::ShowException);
+        QCOMPARE(asked[1].text, QStringLiteral("Unable to write to ") + QString::fromStdString(fx->SettingsPath()));
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
+        QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+    }
+
+    // "Archiwa" cannot be written after a conversion (something took the
+    // settings file's name meanwhile): the error is shown, the dialog stays
+    // open and usable, and the old catalogue stays in use.
+    void failedWriteAfterConversion()
+    {
+        TForm1& form = StartWithCatalogue();
+        ArchiveLibraryUnpacking();
+        fx->Library().SetFolderMadeWhileUnpacking(fx->SettingsPath());
+        WriteFile(newFolder + "dovra.ldb", "legacy");
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        bool openAndEnabled = false;
+        const ModalRun run = RunModal<TForm3>([this] { fx->Form().ToolButton13->trigger(); },
+                                              [&](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                                  openAndEnabled = d.isVisible() && d.isEnabled();
+                                              });
+        QVERIFY(run.leftOpen);
+        QVERIFY(openAndEnabled);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].text, QString::fromUtf8(kLegacy));
+        QCOMPARE(asked[1].kind, platform::BoxKind::ShowException);
+        QCOMPARE(asked[1].text, QStringLiteral("Unable to write to ") + QString::fromStdString(fx->SettingsPath()));
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+        QVERIFY(fs::is_regular_file(newFolder + "dovra.ldb.bak"));
+        QVERIFY(fs::is_regular_file(oldDatabase));
+    }
+};
+
+QTEST_MAIN(FolderSwitchTest)
+#include "FolderSwitchTest.moc"

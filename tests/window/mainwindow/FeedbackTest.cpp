@@ -1,0 +1,363 @@
+// Failures the user sees. What the window shows is what the catalogue file
+// holds: a write the store refuses (another program holds the catalogue, or
+// refuses a row) leaves the lists as the file has them, checked with SQL
+// after each failed write; a catalogue that cannot be reached says so
+// instead of dropping the change; a link that cannot be opened is said once.
+#include <sqlite3.h>
+
+#include <QAction>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include "window/dialogs/CategoryOrderDialog.h"
+#include "window/dialogs/MoveLinksDialog.h"
+#include "platform/QtBoxes.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "platform/testing/RecordingOpener.h"
+#include "tests/window/WindowFixture.h"
+
+using platform::BoxAnswer;
+using platform::BoxKind;
+
+namespace {
+
+// A second connection to the catalogue, as another program would hold it.
+class OtherProgram {
+public:
+    explicit OtherProgram(const std::string& path) { sqlite3_open(path.c_str(), &db_); }
+    ~OtherProgram() { sqlite3_close(db_); }
+    OtherProgram(const OtherProgram&) = delete;
+    OtherProgram& operator=(const OtherProgram&) = delete;
+
+    bool Exec(const std::string& sql) { return sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK; }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+std::vector<int> Ids(const WindowFixture::Rows& rows)
+{
+    std::vector<int> ids;
+    for (const auto& row : rows)
+        ids.push_back(std::stoi(row.front()));
+    return ids;
+}
+
+}  // namespace
+
+class FeedbackTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<WindowFixture> fx;
+    std::unique_ptr<OtherProgram> other;
+    int dom = 0, praca = 0;
+    std::vector<int> domLinks;
+
+    std::string DbPath() const { return fx->SettingsFolder() + "dovra.db"; }
+
+    // The links of a category in the order the store lists them.
+    std::vector<int> StoredLinks(int catId) const
+    {
+        return Ids(fx->Query("select ID from LINKS where CAT_ID=" + std::to_string(catId) + " order by POS, ID"));
+    }
+    std::vector<int> StoredCategories() const { return Ids(fx->Query("select ID from CATEGS order by POS, ID")); }
+
+    // The stored categories as the category list shows them, between the two
+    // pseudo-categories.
+    static std::vector<int> ShownCategories(const TForm1& form)
+    {
+        std::vector<int> ids = RowIds(*form.ListBox2);
+        return {ids.begin() + 1, ids.end() - 1};
+    }
+
+    // "locked": another program holds the write lock (reads still work);
+    // "refused": the file refuses the statement (here a trigger, as a
+    // read-only file would); "refused in part": only the second row's
+    // statement fails, so the rows before it are stored.
+    void Spoil(const QString& fault, const char* event, int secondId)
+    {
+        if (fault == "locked") {
+            QVERIFY(other->Exec("BEGIN IMMEDIATE;"));
+            return;
+        }
+        std::string when = fault == "refused in part" ? " WHEN OLD.ID=" + std::to_string(secondId) : "";
+        QVERIFY(other->Exec(std::string("CREATE TRIGGER spoil BEFORE ") + event + " ON LINKS" + when +
+                            " BEGIN SELECT RAISE(ABORT,'tylko do odczytu'); END;"));
+        QVERIFY(other->Exec(std::string("CREATE TRIGGER spoilc BEFORE ") + event + " ON CATEGS" +
+                            " BEGIN SELECT RAISE(ABORT,'tylko do odczytu'); END;"));
+    }
+
+    // The store's own message for the failed write (once per refused
+    // statement), after the command's question when it asked one.
+    void ExpectStoreMessage(const QString& fault, bool question = false)
+    {
+        auto asked = fx->boxes.TakeAsked();
+        if (question) {
+            QVERIFY(!asked.empty());
+            QCOMPARE(asked.front().caption, QStringLiteral("Zapytanie"));
+            asked.erase(asked.begin());
+        }
+        QVERIFY(!asked.empty());
+        for (const auto& box : asked) {
+            QCOMPARE(box.kind, BoxKind::ShowMessage);
+            QCOMPARE(box.text, fault == "locked" ? QStringLiteral("database is locked") : QStringLiteral("tylko do odczytu"));
+        }
+    }
+
+    static void Faults()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("locked") << "locked";
+        QTest::newRow("refused") << "refused";
+        QTest::newRow("refused in part") << "refused in part";
+    }
+
+private slots:
+    void init()
+    {
+        fx = std::make_unique<WindowFixture>();
+        dom = fx->AddCategory("Dom");
+        praca = fx->AddCategory("Praca");
+        fx->AddCategory("Sport");
+        domLinks = {fx->AddLink(dom, "http://a.pl", "A"), fx->AddLink(dom, "http://b.pl", "B"),
+                    fx->AddLink(dom, "http://c.pl", "C"), fx->AddLink(dom, "http://d.pl", "D")};
+        fx->AddLink(praca, "http://p.pl", "P");
+        other = std::make_unique<OtherProgram>(DbPath());
+    }
+    void cleanup()
+    {
+        other.reset();
+        VERIFY_BOXES_DONE(*fx);
+        fx.reset();
+    }
+
+    // ---- failed writes
+
+    void failedDeleteShowsTheStoredLinks_data() { Faults(); }
+    void failedDeleteShowsTheStoredLinks()
+    {
+        QFETCH(QString, fault);
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 1, 3}, 2);
+        Spoil(fault, "DELETE", domLinks[1]);
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        form.Usutenlink1Click();
+        other->Exec("ROLLBACK;");
+
+        ExpectStoreMessage(fault, true);
+        const std::vector<int> stored = StoredLinks(dom);
+        if (fault == "refused in part")
+            QVERIFY(stored.size() > 1 && stored.size() < 4);  // all but the refused link
+        else
+            QCOMPARE(stored, domLinks);
+        QCOMPARE(RowIds(*form.ListBox1), stored);
+        QCOMPARE(RowIds(*form.ListBox1)[std::size_t(form.ListBox1->ItemIndex())], domLinks[2]);
+        QCOMPARE(form.Busy, false);
+    }
+
+    void failedMoveShowsTheStoredOrder_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("up");
+        for (const char* fault : {"locked", "refused", "refused in part"}) {
+            QTest::addRow("up, %s", fault) << fault << true;
+            QTest::addRow("down, %s", fault) << fault << false;
+        }
+    }
+    void failedMoveShowsTheStoredOrder()
+    {
+        QFETCH(QString, fault);
+        QFETCH(bool, up);
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1, 2}, 2);
+        // Both moves rewrite the positions of three links; the second of
+        // them in the store's order is refused in part.
+        Spoil(fault, "UPDATE", up ? domLinks[2] : domLinks[1]);
+        if (up)
+            form.Przesuzaznaczonelinkiwgr1Click();
+        else
+            form.Przesuzaznaczonelinkiwd1Click();
+        other->Exec("ROLLBACK;");
+
+        ExpectStoreMessage(fault);
+        QCOMPARE(RowIds(*form.ListBox1), StoredLinks(dom));
+        if (fault != "refused in part")
+            QCOMPARE(StoredLinks(dom), domLinks);
+        QCOMPARE(RowIds(*form.ListBox1)[std::size_t(form.ListBox1->ItemIndex())], domLinks[2]);
+    }
+
+    void failedMoveToACategoryShowsTheStoredLinks_data() { Faults(); }
+    void failedMoveToACategoryShowsTheStoredLinks()
+    {
+        QFETCH(QString, fault);
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 1, 2}, 0);
+        Spoil(fault, "UPDATE", domLinks[1]);
+        const ModalRun run = RunModal<TForm7>([&form] { form.Przeniewybranelinkidoinnejkategorii1Click(); },
+                                              [](TForm7& dialog) {
+                                                  dialog.ComboBox1->setCurrentIndex(2);
+                                                  QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+                                              });
+        other->Exec("ROLLBACK;");
+
+        QVERIFY(run.opened && !run.leftOpen);
+        ExpectStoreMessage(fault);
+        QCOMPARE(RowIds(*form.ListBox1), StoredLinks(dom));
+        QCOMPARE(StoredLinks(dom).size() + StoredLinks(praca).size(), std::size_t(5));
+    }
+
+    void failedCategoryDeleteKeepsTheCategory_data() { Faults(); }
+    void failedCategoryDeleteKeepsTheCategory()
+    {
+        QFETCH(QString, fault);
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);
+        Spoil(fault, "DELETE", domLinks[1]);
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        form.Usutkategori1Click();
+        other->Exec("ROLLBACK;");
+
+        ExpectStoreMessage(fault, true);
+        QCOMPARE(ShownCategories(form), StoredCategories());
+        QCOMPARE(RowIds(*form.ListBox2)[std::size_t(form.ListBox2->ItemIndex())], dom);
+        QCOMPARE(RowIds(*form.ListBox1), StoredLinks(dom));
+        QCOMPARE(form.Busy, false);
+    }
+
+    void failedOrderSaveShowsTheStoredOrder()
+    {
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 2);
+        const std::vector<int> before = StoredCategories();
+        QVERIFY(other->Exec("BEGIN IMMEDIATE;"));
+        const ModalRun run = RunModal<TForm4>([&form] { form.Kolejno1Click(); }, [](TForm4& dialog) {
+            dialog.ListBox1->SetItemIndex(0);
+            dialog.ListBox1->SetSelected(0, true);
+            dialog.BitBtn2Click();
+            dialog.BitBtn5Click();
+        });
+        other->Exec("ROLLBACK;");
+
+        QVERIFY(run.opened && !run.leftOpen);
+        ExpectStoreMessage("locked");
+        QCOMPARE(StoredCategories(), before);
+        QCOMPARE(ShownCategories(form), before);
+        QCOMPARE(RowIds(*form.ListBox2)[std::size_t(form.ListBox2->ItemIndex())], praca);
+    }
+
+    // ---- an unreachable catalogue
+
+    // "Archiwa" names a folder that is not there: start-up and every command
+    // say which file could not be opened; nothing is created anywhere.
+    void unreachableCatalogueIsNeverSilent()
+    {
+        const std::string missing = fx->Root() + "odlaczony/dysk/";
+        fx->WriteSettings("[Sciezki]\r\nArchiwa=" + missing + "\r\n");
+        TForm1& form = fx->Start();
+        const QString unreachable = "unable to open database file\n" + QString::fromStdString(missing) + "dovra.db";
+        for (const auto& box : fx->boxes.TakeAsked())
+            QCOMPARE(box.text, unreachable);
+
+        fx->boxes.Script(BoxAnswer::Text(QStringLiteral("Nowa")));
+        form.Dodajnowkategori1Click();
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(3));  // the name, the add, the reload
+        QCOMPARE(asked[1].kind, BoxKind::ShowMessage);
+        QCOMPARE(asked[1].text, unreachable);
+
+        ChooseCategory(form, 0);
+        fx->boxes.TakeAsked();
+        fx->boxes.Script(BoxAnswer::Text(QStringLiteral("http://nowy.pl")));
+        form.Dodajnowylink1Click();
+        asked = fx->boxes.TakeAsked();
+        QVERIFY(asked.size() >= 2);
+        QCOMPARE(asked[1].text, unreachable);
+        QVERIFY(!QFileInfo::exists(QString::fromStdString(fx->Root() + "odlaczony")));
+        QCOMPARE(form.Busy, false);
+    }
+
+    // ---- a long pasted address
+
+    // Through the real input box: a pasted address of 300 characters is
+    // stored and shown whole.
+    void longPastedAddressIsStoredWhole()
+    {
+        const std::string address = "http://example.com/?q=" + std::string(278, 'x');
+        QApplication::clipboard()->setText(QString::fromStdString(address));
+        platform::QtBoxes real;
+        TForm1 form(real, fx->ExePath());
+        form.FormCreate();
+        ChooseCategory(form, 2);  // "Praca"
+        QTimer::singleShot(0, [] {
+            QWidget* box = QApplication::activeModalWidget();
+            QVERIFY(box);
+            auto* edit = box->findChild<QLineEdit*>();
+            QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+            QTest::keyClick(edit, Qt::Key_Return);
+        });
+        form.Dodajnowylink1Click();
+        const auto stored = fx->Query("select LINK from LINKS where CAT_ID=" + std::to_string(praca) + " order by POS");
+        QCOMPARE(stored.back().front(), address);
+        QCOMPARE(GetTagValue(form.ListBox1->Item(form.ListBox1->Count() - 1), "<l>"), address);
+    }
+
+    // ---- a desktop whose opener cannot be started
+
+    void linkThatCannotBeOpenedIsSaidOnce_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("command") << "command";
+        QTest::newRow("Enter") << "Enter";
+        QTest::newRow("double click") << "double click";
+    }
+    void linkThatCannotBeOpenedIsSaidOnce()
+    {
+        QFETCH(QString, how);
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        opener->SetCannotStart(true);
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {1, 2, 3}, 1);
+        if (how == "command")
+            form.Otwrzlinkwdomylnympr1->trigger();
+        else if (how == "Enter")
+            form.ListBox1KeyDown(Qt::Key_Return);
+        else
+            form.ListBox1DblClick();
+
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].kind, BoxKind::MessageBox);
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://b.pl"));
+        QCOMPARE(asked[0].caption, QStringLiteral("Ostrzeżenie"));
+        QCOMPARE(asked[0].flags, 0x30u);
+        QCOMPARE(form.Busy, false);
+    }
+
+    // A link the program refuses to open (one naming an executable file) is
+    // no missing opener: nothing is said, the other links open.
+    void refusedLinkIsNoMissingOpener()
+    {
+        fx->AddLink(dom, "", "pusty");
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        auto* opened = opener.get();
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 4}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://a.pl")});
+    }
+};
+
+QTEST_MAIN(FeedbackTest)
+#include "FeedbackTest.moc"

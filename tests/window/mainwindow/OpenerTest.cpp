@@ -1,0 +1,131 @@
+// What opening a link hands to the desktop, seen through the recording opener.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <string>
+
+#include "tests/EnvGuard.h"
+#include "platform/testing/RecordingOpener.h"
+
+class OpenerTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir dir_;
+
+    QString MakeFile(const QString& name, QFileDevice::Permissions permissions)
+    {
+        const QString path = dir_.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(path));
+        file.write("#!/bin/sh\necho ran\n");
+        file.close();
+        file.setPermissions(permissions);
+        return path;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY(dir_.isValid()); }
+
+    void opensTextsAsTheDesktopExpects_data()
+    {
+        QTest::addColumn<QByteArray>("link");  // Windows-1250 bytes
+        QTest::addColumn<QString>("expected");
+
+        QTest::newRow("www gets http") << QByteArray("www.example.org/a") << "http://www.example.org/a";
+        QTest::newRow("upper-case WWW unchanged") << QByteArray("WWW.example.org") << "WWW.example.org";
+        QTest::newRow("http unchanged") << QByteArray("http://example.org/?q=1&r=2") << "http://example.org/?q=1&r=2";
+        QTest::newRow("ed2k unchanged") << QByteArray("ed2k://|file|a b.avi|1234|ABCDEF|/")
+                                        << "ed2k://|file|a b.avi|1234|ABCDEF|/";
+        QTest::newRow("mailto unchanged") << QByteArray("mailto:jan@example.org") << "mailto:jan@example.org";
+        QTest::newRow("shell text is one argument")
+            << QByteArray("http://x/$(touch /tmp/q);`id`|cat") << "http://x/$(touch /tmp/q);`id`|cat";
+        QTest::newRow("Windows-1250 letters") << QByteArray("http://x/\xb3\xf3\x9c\xe6") << QString::fromUtf8("http://x/łóść");
+        QTest::newRow("a missing file path") << QByteArray("/nonexistent/file.sh") << "/nonexistent/file.sh";
+    }
+
+    void opensTextsAsTheDesktopExpects()
+    {
+        QFETCH(QByteArray, link);
+        QFETCH(QString, expected);
+        platform::RecordingOpener opener;
+        QVERIFY(opener.Open(link.toStdString()));
+        QCOMPARE(opener.Opened(), QStringList{expected});
+    }
+
+    void neverOpensAnExecutableFile()
+    {
+        const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QString program = MakeFile("run.sh", readWrite | QFileDevice::ExeOwner);
+        const QString groupProgram = MakeFile("group.sh", readWrite | QFileDevice::ExeGroup);
+        const QString entry = MakeFile("app.desktop", readWrite);
+        const QString spaced = MakeFile("with space.sh", readWrite | QFileDevice::ExeOwner);
+
+        const QStringList refused = {
+            program,
+            groupProgram,
+            entry,
+            "file://" + program,
+            "file://localhost" + program,
+            "file:" + program,
+            "FILE://" + program,
+            "file://" + QString::fromLatin1(QUrl::toPercentEncoding(spaced, "/")),
+        };
+        for (const QString& text : refused) {
+            platform::RecordingOpener opener;
+            QVERIFY2(!opener.Open(text.toStdString()), qPrintable(text));
+            QVERIFY2(opener.Opened().isEmpty(), qPrintable(text));
+        }
+    }
+
+    void opensAPlainFileAndAFolder()
+    {
+        const QString document = MakeFile("notes.txt", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        platform::RecordingOpener opener;
+        QVERIFY(opener.Open(document.toStdString()));
+        QVERIFY(opener.Open(dir_.path().toStdString()));
+        QCOMPARE(opener.Opened(), (QStringList{document, dir_.path()}));
+    }
+
+    void opensNothingForAnEmptyText()
+    {
+        platform::RecordingOpener opener;
+        QCOMPARE(opener.OpenLink(""), platform::OpenResult::Refused);
+        QVERIFY(opener.Opened().isEmpty());
+    }
+
+    // The desktop's opener is xdg-open from PATH, given the target as its
+    // only argument; without it the link is not started, and says so.
+    void desktopOpenerStartsXdgOpenOrSaysItCannot()
+    {
+        const QString bin = dir_.filePath("bin");
+        QVERIFY(QDir().mkpath(bin));
+        const QString record = dir_.filePath("opened.txt");
+        QFile script(bin + "/xdg-open");
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nprintf '%s|%s' \"$#\" \"$1\" > '%1'\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        platform::DesktopOpener opener;
+        {
+            EnvGuard path("PATH", bin.toStdString());
+            QCOMPARE(opener.OpenLink("www.example.org/a b"), platform::OpenResult::Opened);
+        }
+        QTRY_VERIFY(QFileInfo(record).size() > 0);
+        QFile opened(record);
+        QVERIFY(opened.open(QIODevice::ReadOnly));
+        QCOMPARE(opened.readAll(), QByteArray("1|http://www.example.org/a b"));
+
+        EnvGuard path("PATH", dir_.filePath("empty").toStdString());
+        QCOMPARE(opener.OpenLink("http://example.org"), platform::OpenResult::NotStarted);
+    }
+};
+
+QTEST_GUILESS_MAIN(OpenerTest)
+#include "OpenerTest.moc"

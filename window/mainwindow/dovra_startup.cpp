@@ -1,0 +1,268 @@
+// Start-up and shutdown of the main window, and the settings file
+// "dovra.ini" with its sections "Opcje" and "Sciezki".
+#include <ctime>
+#include <limits>
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSystemTrayIcon>
+
+#include "platform/Convert.h"
+#include "store/Db_funcs.h"
+#include "platform/FileOps.h"
+#include "platform/Files.h"
+#include "store/Funcs.h"
+#include "platform/IniFile.h"
+#include "platform/Layouts.h"
+#include "window/widgets/LineListBox.h"
+#include "platform/Messages.h"
+#include "window/mainwindow/dovra_.h"
+
+namespace {
+
+const std::string kSettingsFile = "dovra.ini";
+const std::string kOptions = "Opcje";
+const std::string kPaths = "Sciezki";
+
+constexpr int kMinWidth = 640;
+constexpr int kMinHeight = 470;
+constexpr int kDefaultMonitorInterval = 1000;
+constexpr int kNotStored = std::numeric_limits<int>::min();
+
+// "yyyymmddhhnn" of the current local time.
+std::string CurrentMinuteStamp()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16] = {};
+    std::strftime(text, sizeof text, "%Y%m%d%H%M", &local);
+    return text;
+}
+
+QSize FrameExtra(const QWidget& window)
+{
+    return window.frameGeometry().size() - window.geometry().size();
+}
+
+// A folder read from the settings file, ending with "/" as every folder the
+// window holds does: "/home/u/arch" would put "archdovra.db" beside the
+// catalogue. An empty text (no folder) stays empty.
+std::string WithTrailingSlash(const std::string& folder)
+{
+    if (folder.empty() || folder.back() == '/')
+        return folder;
+    return folder + "/";
+}
+
+}  // namespace
+
+void TForm1::FormCreate()
+{
+    platform::BusyGuard busy(Busy);
+    Version = "1.3.0.0";
+    setWindowTitle(QStringLiteral("Quomira v") + QString::fromStdString(Version));
+    SearchInLinks = true;
+    SearchInDescriptions = false;
+    SearchRequested = false;
+    SearchCaseSensitive = false;
+    // Qt paints the lists, the header and the toolbar without flicker; no
+    // double buffering needs switching on.
+
+    if (!TakeSingleInstance()) {
+        terminateRequested_ = true;
+        busy.KeepRaised();
+        return;
+    }
+    ResolveFolders();
+    ReadSettings();
+    if (UpdateCheckEndsStartup()) {
+        terminateRequested_ = true;
+        busy.KeepRaised();
+        return;
+    }
+    OfferLegacyConversion();
+
+    TrayIcon1->show();
+    platform::ProcessMessages();
+
+    if (LoadCategories(startupChoices_.categoryToSelect) == DbOk)
+        ListBox2Click();
+    DbCheckVersion(ArchiveFolder);
+}
+
+bool TForm1::TakeSingleInstance()
+{
+    using Lock = platform::SingleInstanceLock;
+    if (instanceLock_.Acquire(platform::ExtractFileName(exePath_)) != Lock::Result::HeldElsewhere)
+        return true;  // taken, or no lock to be had: start as the only copy
+    boxes.MessageBox(this, QStringLiteral("Program Quomira jest już uruchomiony"), QStringLiteral("Informacja"),
+                     platform::MbOk | platform::MbIconExclamation);
+    return false;
+}
+
+void TForm1::ResolveFolders()
+{
+    const std::string exeFolder = platform::ExtractFilePath(exePath_);
+    TempFolder = GetTempDir();
+    // Six random characters: never a name another user of a shared temp
+    // folder could take first.
+    RunTempSubfolder = "dovratemp_" + CurrentMinuteStamp() + "_" + platform::RandomCharacters(6) + "/";
+    SettingsFolder = exeFolder;
+    const std::string appData = GetAppDataDir();
+    if (!appData.empty()) {
+        SettingsFolder = appData + "/Quomira/";
+        // A new account may have no ~/.local/share yet: the folder is made
+        // with its missing parents, each for the user alone.
+        platform::CreatePrivateDirs(SettingsFolder);
+        const std::string oldFile = exeFolder + kSettingsFile;
+        const std::string newFile = SettingsFolder + kSettingsFile;
+        if (!exeFolder.empty() && platform::FileExists(oldFile) && !platform::FileExists(newFile))
+            platform::MoveFileReplace(oldFile, newFile);
+    }
+    ArchiveFolder = SettingsFolder;
+}
+
+void TForm1::ReadSettings()
+{
+    const platform::IniFile ini(SettingsFolder + kSettingsFile);
+    RealignControls();
+
+    // Until the window is framed its outer size is the design client area;
+    // a size not stored grows by the frame once the frame is known.
+    const QSize outer = frameGeometry().size();
+    const int storedWidth = ini.ReadInteger(kOptions, "Szer", kNotStored);
+    const int storedHeight = ini.ReadInteger(kOptions, "Wys", kNotStored);
+    designSize_ = {};
+    if (storedWidth == kNotStored)
+        designSize_ |= Qt::Horizontal;
+    if (storedHeight == kNotStored)
+        designSize_ |= Qt::Vertical;
+    const int width = storedWidth == kNotStored ? outer.width() : storedWidth;
+    const int height = storedHeight == kNotStored ? outer.height() : storedHeight;
+    SetOuterSize(width, height);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const int left = ini.ReadInteger(kOptions, "PolX", (screen.width() - width) / 2);
+    const int top = ini.ReadInteger(kOptions, "PolY", (screen.height() - height) / 2);
+    move(left, top);
+    RealignControls();
+
+    Pasek = ini.ReadInteger(kOptions, "Pasek", HeaderControl1->width() - HeaderControl1->sectionSize(0));
+    setMinimumSize(kMinWidth, kMinHeight);  // raises a smaller stored size
+    RealignControls();
+    FormResize();  // section 0 := header width - Pasek
+
+    TempFolder = WithTrailingSlash(ini.ReadString(kPaths, "Temp", TempFolder));
+    ArchiveFolder = WithTrailingSlash(ini.ReadString(kPaths, "Archiwa", ArchiveFolder));
+    UstPoz = static_cast<signed char>(ini.ReadInteger(kOptions, "UstPoz", 0) & 0xFF);
+    if (UstPoz < 0 || UstPoz > 1)
+        UstPoz = 0;
+    SwitchMonitor(ini.ReadBool(kOptions, "Monitorowanie", false));
+    Timer1->SetInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval));
+    startupChoices_.checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
+    startupChoices_.categoryToSelect = ini.ReadInteger(kOptions, "AktPoz", -1);
+}
+
+// The stored size is the outer frame's. Before the window is shown the frame
+// is not known yet; the size is then corrected once it is (event()).
+void TForm1::SetOuterSize(int width, int height)
+{
+    requestedOuterSize_ = QSize(width, height);
+    resize(QSize(width, height) - FrameExtra(*this));
+}
+
+// The minimum size 640 x 470 is the outer frame's, as the stored size is:
+// Qt's minimum is the client area's, so it shrinks by the frame.
+void TForm1::ApplyOuterMinimum()
+{
+    const QSize minimum = QSize(kMinWidth, kMinHeight) - FrameExtra(*this);
+    if (minimumSize() != minimum)
+        setMinimumSize(minimum);
+}
+
+void TForm1::ApplyFrameCorrection()
+{
+    if (!isVisible())
+        return;
+    const QSize extra = FrameExtra(*this);
+    if (extra.width() <= 0 && extra.height() <= 0)
+        return;  // no frame reported (yet)
+    ApplyOuterMinimum();
+    if (!requestedOuterSize_.isValid())
+        return;
+    QSize outer = requestedOuterSize_;
+    if (designSize_ & Qt::Horizontal)
+        outer.rwidth() += extra.width();
+    if (designSize_ & Qt::Vertical)
+        outer.rheight() += extra.height();
+    requestedOuterSize_ = QSize();
+    const QSize wanted = outer.expandedTo(QSize(kMinWidth, kMinHeight)) - extra;
+    if (wanted != size())
+        resize(wanted);
+}
+
+bool TForm1::event(QEvent* event)
+{
+    Dispatch(*event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowStateChange:
+        ApplyFrameCorrection();
+        break;
+    case QEvent::WindowActivate:
+        // By now the window manager has framed the window, if it ever does.
+        ApplyFrameCorrection();
+        requestedOuterSize_ = QSize();
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::event(event);
+}
+
+void TForm1::RealignControls()
+{
+    platform::ApplyLayouts(this);
+}
+
+void TForm1::FormClose()
+{
+    int categoryId = -1;
+    if (ListBox2->ItemIndex() >= 0)
+        categoryId = StrToInt(GetTagValue(ListBox2->Item(ListBox2->ItemIndex()), "<i>"));
+
+    platform::IniFile ini(SettingsFolder + kSettingsFile);
+    const QRect frame = frameGeometry();
+    ini.WriteInteger(kOptions, "AktPoz", categoryId);
+    ini.WriteInteger(kOptions, "Szer", frame.width());
+    ini.WriteInteger(kOptions, "Wys", frame.height());
+    ini.WriteInteger(kOptions, "PolX", frame.x());
+    ini.WriteInteger(kOptions, "PolY", frame.y());
+    ini.WriteInteger(kOptions, "Pasek", Pasek);
+    ini.WriteBool(kOptions, "Monitorowanie", Timer1->Enabled());
+    ini.WriteInteger(kOptions, "CzasMon", Timer1->Interval());
+
+    // Without a temp folder the subfolder name alone would be a path
+    // relative to the working folder: nothing of ours is there.
+    if (TempFolder.empty())
+        return;
+    const std::string runFolder = TempFolder + RunTempSubfolder;
+    EmptyFolder(runFolder);
+    platform::RemoveFolder(runFolder);
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    if (closed_)
+        return;  // a second close while the program ends
+    closed_ = true;
+    // A failed write has been shown; the window closes all the same.
+    platform::RunGuarded(boxes, [this] { FormClose(); });
+    EndForClose();
+    emit Closed();
+}
