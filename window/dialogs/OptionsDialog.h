@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -23,7 +23,7 @@ class RadioGroup;
 class TForm1;
 class UpDown;
 
-class TForm3 : public QDialog {
+class TForm3 final : public GuardedDialog {
     Q_OBJECT
 public:
     // A child of the main window, whose members it reads and changes.
@@ -78,8 +78,6 @@ private:
     void CreateMonitorGroup();
     void ConnectHandlers();
     // Runs a handler inside the main window's guard.
-    template <class Handler>
-    void Guarded(Handler handler);
     // The folder picker for one field.
     void PickFolder(QLineEdit& edit);
     // The seconds shown for the up-down's position.
