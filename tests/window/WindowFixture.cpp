@@ -201,6 +201,14 @@ WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
     return rows;
 }
 
+void WindowFixture::MakeCatalogueReadOnly() const
+{
+    std::fstream file(SettingsFolder() + "dovra.db", std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(18);
+    file.put('\x03');
+    QVERIFY(file.good());
+}
+
 void ChooseCategory(TForm1& form, int row)
 {
     form.ListBox2->clearSelection();
