@@ -206,6 +206,14 @@ WindowFixture::Rows WindowFixture::QueryIn(const std::string& folder, const std:
     return rows;
 }
 
+void WindowFixture::MakeCatalogueReadOnly() const
+{
+    std::fstream file(SettingsFolder() + "dovra.db", std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(18);
+    file.put('\x03');
+    QVERIFY(file.good());
+}
+
 void ChooseCategory(TForm1& form, int row)
 {
     form.ListBox2->clearSelection();
