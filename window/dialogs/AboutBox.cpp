@@ -8,6 +8,7 @@
 
 #include "platform/Opener.h"
 #include "platform/QtText.h"
+#include "window/mainwindow/LinkOpening.h"
 
 namespace {
 
@@ -95,12 +96,12 @@ QLabel* TForm6::AddLabel(const QString& text, int top, int left, int pixelSize, 
 
 void TForm6::Label4Click()
 {
-    opener_.Open(platform::FromQString(MailTarget()));
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(MailTarget())});
 }
 
 void TForm6::Label5Click()
 {
-    opener_.Open(platform::FromQString(QString::fromUtf8(about::kWebPage)));
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(QString::fromUtf8(about::kWebPage))});
 }
 
 void TForm6::Label4MouseEnter(QLabel* sender)

@@ -27,7 +27,8 @@ class TForm6 final : public GuardedDialog {
     Q_OBJECT
 public:
     // opener: the main window's, for the two contact labels; boxes: where
-    // the handler guard shows an exception.
+    // a contact that cannot be opened is said and the handler guard shows
+    // an exception.
     TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes);
 
     // ---- handlers

@@ -30,6 +30,7 @@
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
+#include "window/mainwindow/LinkOpening.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -345,8 +346,10 @@ void TForm9::BitBtn2Click()
 
 void TForm9::Otwrzlinkiwdomylnymprogramie1Click()
 {
+    std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
-        form_.LinkOpener().Open(GetTagValue(ListBox1->Item(row), kLinkTag));
+        links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
+    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links);
 }
 
 void TForm9::Kopiujzaznaczonelinkidoschowka1Click()
@@ -357,7 +360,7 @@ void TForm9::Kopiujzaznaczonelinkidoschowka1Click()
     const std::string text = JoinField(*ListBox1, rows, kLinkTag);
     // The clipboard monitor takes the program's own copy as already imported.
     form_.LastImport = platform::SplitLines(text);
-    platform::SetClipboardText(text);
+    form_.Clipboard().SetText(platform::ToQString(text));
 }
 
 void TForm9::Kpiujzaznaczoneopisydoschowka1Click()
@@ -365,7 +368,7 @@ void TForm9::Kpiujzaznaczoneopisydoschowka1Click()
     const std::vector<int> rows = ListBox1->SelectedRows();
     if (rows.empty())
         return;
-    platform::SetClipboardText(JoinField(*ListBox1, rows, kDescrTag));
+    form_.Clipboard().SetText(platform::ToQString(JoinField(*ListBox1, rows, kDescrTag)));
 }
 
 void TForm9::Usuwybranelinkizkatalogu1Click()

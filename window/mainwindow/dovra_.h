@@ -108,9 +108,6 @@ public:
     // store with the row of focusId (link or category id) focused.
     bool LinksStored(int result, int focusId);
     bool CategoriesStored(int result, int focusId);
-    // Opens one link (Windows-1250 text); false, once the user has been told,
-    // when the desktop's opener cannot be started.
-    bool OpenLinkOrSay(const std::string& link);
 
     // ---- legacy conversion and the external libraries (dovra_legacy.cpp)
     // The external libraries are "update.so" and "archuse.so" in the

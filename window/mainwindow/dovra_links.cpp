@@ -11,6 +11,7 @@
 #include "platform/HandlerGuard.h"
 #include "window/widgets/LineListBox.h"
 #include "window/logic/LinkOrder.h"
+#include "window/mainwindow/LinkOpening.h"
 #include "platform/QtText.h"
 #include "window/mainwindow/dovra_.h"
 
@@ -121,10 +122,10 @@ void TForm1::Kpiujzaznaczoneopisydoschowka1Click()
 void TForm1::Otwrzlinkwdomylnympr1Click()
 {
     platform::BusyGuard busy(Busy);
-    // Without an opener the other links would fail alike: said once.
+    std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
-        if (!OpenLinkOrSay(GetTagValue(ListBox1->Item(row), kLinkTag)))
-            return;
+        links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
+    OpenLinksOrSay(*opener_, boxes, this, links);
 }
 
 void TForm1::ListBox1DblClick()

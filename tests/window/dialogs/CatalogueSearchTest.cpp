@@ -19,6 +19,7 @@
 #include "platform/Cp1250.h"
 #include "store/Funcs.h"
 #include "platform/testing/RecordingOpener.h"
+#include "platform/testing/TestClipboard.h"
 #include "platform/QtText.h"
 #include "tests/window/WindowFixture.h"
 
@@ -394,6 +395,51 @@ private slots:
             QTest::keyClick(d.ListBox1, Qt::Key_Return);
             QCOMPARE(opened->Opened(), (QStringList{QString::fromUtf8("http://łódź.pl"), "http://sierota.pl"}));
             QVERIFY(d.isVisible());  // Enter closes nothing
+        });
+    }
+
+    // A hit that cannot be opened is said as the main window says it, on the
+    // dialog, once for the command.
+    void saysAHitThatCannotBeOpened_data()
+    {
+        QTest::addColumn<bool>("cannotStart");
+        QTest::newRow("the opener cannot be started") << true;
+        QTest::newRow("the opener fails later") << false;
+    }
+    void saysAHitThatCannotBeOpened()
+    {
+        QFETCH(bool, cannotStart);
+        TForm1& form = StartOn(1);
+        opened->SetCannotStart(cannotStart);
+        Catalogue(form, [&](TForm9& d) {
+            SearchIn(d, {QStringLiteral("http")});
+            d.ListBox1->SetSelectedRows({0, 2, 3});
+            d.Otwrzlinkiwdomylnymprogramie1->trigger();
+            if (!cannotStart)
+                for (int failed : {1, 0})
+                    opened->FailLater(failed);
+            const auto asked = fx->boxes.TakeAsked();
+            QCOMPARE(asked.size(), std::size_t(1));
+            const QString link = cannotStart ? QString::fromUtf8("http://łódź.pl") : QStringLiteral("http://x");
+            QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
+            QCOMPARE(asked[0].owner, QStringLiteral("TForm9"));
+        });
+    }
+
+    // The copies go to the main window's clipboard.
+    void copiesThroughTheWindowsClipboard()
+    {
+        TForm1& form = StartOn(1);
+        auto clipboard = std::make_unique<platform::TestClipboard>();
+        auto* held = clipboard.get();
+        form.SetClipboard(std::move(clipboard));
+        Catalogue(form, [&](TForm9& d) {
+            SearchIn(d, {QStringLiteral("http")});
+            d.ListBox1->SetSelectedRows({0, 3});
+            d.Kopiujzaznaczonelinkidoschowka1->trigger();
+            QCOMPARE(held->Text(), QString::fromUtf8("http://łódź.pl\nhttp://sierota.pl"));
+            d.Kpiujzaznaczoneopisydoschowka1->trigger();
+            QCOMPARE(held->Text(), QString::fromUtf8("Miasto łódź\nbez kategorii w bazie"));
         });
     }
 

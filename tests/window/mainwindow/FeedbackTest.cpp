@@ -347,8 +347,7 @@ private slots:
         QCOMPARE(form.Busy, false);
     }
 
-    // A link the program refuses to open (one naming an executable file) is
-    // no missing opener: nothing is said, the other links open.
+    // An empty link is nothing to open: nothing is said, the other links open.
     void refusedLinkIsNoMissingOpener()
     {
         fx->AddLink(dom, "", "pusty");
@@ -360,6 +359,73 @@ private slots:
         SelectLinkRows(form, {0, 4}, 0);
         form.Otwrzlinkwdomylnympr1Click();
         QCOMPARE(opened->Opened(), QStringList{QStringLiteral("http://a.pl")});
+    }
+
+    // The desktop's opener ends with a failure after it started: the first
+    // failing link of the command is said, once for the command.
+    void aLaterFailureIsSaidOncePerCommand()
+    {
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        auto* opened = opener.get();
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 1, 2, 3}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        QCOMPARE(opened->Opened().size(), 4);
+        QVERIFY(fx->boxes.TakeAsked().empty());
+        for (int failed : {1, 3, 2})
+            opened->FailLater(failed);
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
+        QCOMPARE(asked[0].owner, QStringLiteral("TForm1"));
+
+        // The next command is a command of its own.
+        opened->Clear();
+        form.Otwrzlinkwdomylnympr1Click();
+        opened->FailLater(2);
+        asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://c.pl"));
+    }
+
+    // A link the program never hands to the desktop's opener (one that it
+    // would read as an option, one naming an executable file) is said; the
+    // other links of the command still open, and nothing more is said.
+    void aLinkThatIsNeverHandedOnIsSaid_data()
+    {
+        QTest::addColumn<QString>("link");
+        QTest::newRow("-e") << "-e";
+        QTest::newRow("--help") << "--help";
+        QTest::newRow("executable file") << "executable";
+    }
+    void aLinkThatIsNeverHandedOnIsSaid()
+    {
+        QFETCH(QString, link);
+        if (link == "executable") {
+            link = QString::fromStdString(fx->Root()) + "run.sh";
+            QFile program(link);
+            QVERIFY(program.open(QIODevice::WriteOnly));
+            program.write("#!/bin/sh\n");
+            program.close();
+            QVERIFY(program.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner));
+        }
+        fx->AddLink(dom, link.toStdString(), "");
+        fx->AddLink(dom, "--version", "");
+        TForm1& form = fx->Start();
+        auto opener = std::make_unique<platform::RecordingOpener>();
+        auto* opened = opener.get();
+        form.SetOpener(std::move(opener));
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 4, 5, 1}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        QCOMPARE(opened->Opened(), (QStringList{QStringLiteral("http://a.pl"), QStringLiteral("http://b.pl")}));
+        opened->FailLater(1);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
+        QCOMPARE(form.Busy, false);
     }
 };
 
