@@ -31,9 +31,10 @@ QString OwnerName(const QWidget* owner)
 
 QString AskedBox::Describe() const
 {
-    return QStringLiteral("%1 '%2' / '%3' flags 0x%4%5")
+    return QStringLiteral("%1 '%2' / '%3' flags 0x%4%5%6")
         .arg(BoxKindName(kind), text, caption, QString::number(flags, 16),
-             value.isEmpty() ? QString() : QStringLiteral(" value '%1'").arg(value));
+             value.isEmpty() ? QString() : QStringLiteral(" value '%1'").arg(value),
+             folder.isEmpty() ? QString() : QStringLiteral(" in '%1'").arg(folder));
 }
 
 std::vector<AskedBox> ScriptedBoxes::TakeAsked()
@@ -66,7 +67,7 @@ const BoxAnswer* ScriptedBoxes::Ask(const AskedBox& box, std::initializer_list<B
 
 int ScriptedBoxes::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
 {
-    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}, OwnerName(owner)};
+    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}, OwnerName(owner), {}};
     const unsigned buttons = flags & MbButtonsMask;
     if (buttons == MbOk) {
         asked_.push_back(box);
@@ -79,17 +80,17 @@ int ScriptedBoxes::MessageBox(QWidget* owner, const QString& text, const QString
 
 void ScriptedBoxes::ShowMessage(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}, {}});
+    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}, {}, {}});
 }
 
 void ScriptedBoxes::ShowException(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}, {}});
+    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}, {}, {}});
 }
 
 QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
 {
-    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue, {}};
+    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue, {}, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return defaultValue;
@@ -98,7 +99,7 @@ QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, c
 
 bool ScriptedBoxes::InputQuery(const QString& caption, const QString& prompt, QString& value)
 {
-    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value, {}};
+    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value, {}, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return false;
@@ -117,17 +118,22 @@ bool ScriptedBoxes::AnswerPath(const AskedBox& box, QString& path)
 
 bool ScriptedBoxes::OpenFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::OpenFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
+    return AnswerPath(
+        {BoxKind::OpenFile, request.fileName, request.title, 0, request.filter, OwnerName(owner), request.initialDir},
+        path);
 }
 
 bool ScriptedBoxes::SaveFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::SaveFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
+    return AnswerPath(
+        {BoxKind::SaveFile, request.fileName, request.title, 0, request.filter, OwnerName(owner), request.initialDir},
+        path);
 }
 
 bool ScriptedBoxes::SelectDirectory(QWidget* owner, const QString& caption, QString& directory)
 {
-    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory, OwnerName(owner)}, directory);
+    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory, OwnerName(owner), {}},
+                      directory);
 }
 
 }  // namespace platform
