@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/QtText.h"
@@ -25,6 +26,21 @@ QString LocalPath(const QString& link)
 bool IsDesktopEntry(const QFileInfo& info)
 {
     return info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0;
+}
+
+// util-linux's setsid, which starts a program in a session of its own and
+// waits for it: from PATH, else from the system's folders; "" when missing.
+QString SessionStarter()
+{
+    const QString name = QStringLiteral("setsid");
+    const QString found = QStandardPaths::findExecutable(name);
+    return found.isEmpty() ? QStandardPaths::findExecutable(name, {QStringLiteral("/usr/bin"), QStringLiteral("/bin")})
+                           : found;
+}
+
+bool Failed(int exitCode, QProcess::ExitStatus status)
+{
+    return status != QProcess::NormalExit || exitCode != 0;
 }
 
 }  // namespace
@@ -51,20 +67,49 @@ bool NamesExecutableFile(const QString& link)
     return info.permissions().testAnyFlags(exec);
 }
 
-OpenResult Opener::OpenLink(const std::string& linkCp1250)
+OpenResult Opener::OpenLink(const std::string& linkCp1250, OpenFailed failedLater)
 {
     const QString link = ToQString(linkCp1250);
     if (link.isEmpty())
-        return OpenResult::Refused;
+        return OpenResult::Empty;
     const QString target = OpenTarget(link);
-    if (NamesExecutableFile(target))
+    // The opener takes a leading "-" for one of its options.
+    if (target.startsWith(QLatin1Char('-')) || NamesExecutableFile(target))
         return OpenResult::Refused;
-    return Launch(target) ? OpenResult::Opened : OpenResult::NotStarted;
+    return Launch(target, std::move(failedLater)) ? OpenResult::Opened : OpenResult::NotStarted;
 }
 
-bool DesktopOpener::Launch(const QString& target)
+DesktopOpener::DesktopOpener() : running_(std::make_unique<QObject>()) {}
+
+DesktopOpener::~DesktopOpener()
 {
-    return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+    for (QProcess* process : running_->findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
+        process->disconnect();
+        process->kill();  // setsid alone: its child is in a session of its own
+        process->waitForFinished();
+    }
+}
+
+bool DesktopOpener::Launch(const QString& target, OpenFailed failedLater)
+{
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const QString starter = SessionStarter();
+    if (opener.isEmpty() || starter.isEmpty())
+        return false;
+    auto* process = new QProcess(running_.get());
+    process->setProcessChannelMode(QProcess::ForwardedChannels);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, failedLater = std::move(failedLater)](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (Failed(exitCode, status) && failedLater)
+                             failedLater();
+                     });
+    process->start(starter, {QStringLiteral("--fork"), QStringLiteral("--wait"), opener, target});
+    if (process->waitForStarted())
+        return true;
+    delete process;
+    return false;
 }
 
 }  // namespace platform

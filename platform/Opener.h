@@ -5,13 +5,22 @@
 // "http://" + the text; ed2k, mailto and other texts go unchanged to their
 // registered handlers. Opening never runs a program: a text that names an
 // executable file (a path or a file: URL of one, or a desktop entry) is not
-// opened.
+// opened, nor is a text that the opener would read as one of its options
+// (one starting with "-").
+//
+// The opener answers with its exit status: it starts at once, and a failure
+// (no handler for the link, a file that is not there) is known only when it
+// ends, which is reported from the event loop.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <memory>
 #include <string>
+
+class QObject;
 
 namespace platform {
 
@@ -24,30 +33,51 @@ bool NamesExecutableFile(const QString& link);
 
 enum class OpenResult {
     Opened,      // handed to the desktop
-    Refused,     // empty, or names an executable file: never opened
+    Empty,       // an empty text: nothing to open
+    Refused,     // names an executable file, or reads as an option: never opened
     NotStarted,  // the desktop's opener could not be started
 };
+
+// Called when the desktop's opener, started for a link, ends with a failure.
+using OpenFailed = std::function<void()>;
 
 class Opener {
 public:
     virtual ~Opener() = default;
 
-    // Opens one link (Windows-1250 text); shows nothing to the user.
-    OpenResult OpenLink(const std::string& linkCp1250);
+    // Opens one link (Windows-1250 text); shows nothing to the user. When the
+    // link was handed to the desktop and the desktop's opener later ends
+    // with a failure, failedLater is called from the event loop (never after
+    // the opener is gone).
+    OpenResult OpenLink(const std::string& linkCp1250, OpenFailed failedLater = {});
     // True when the link was handed to the desktop.
     bool Open(const std::string& linkCp1250) { return OpenLink(linkCp1250) == OpenResult::Opened; }
 
 protected:
     // Hands the final target to the desktop; false when the opener could not
     // be started.
-    virtual bool Launch(const QString& target) = 0;
+    virtual bool Launch(const QString& target, OpenFailed failedLater) = 0;
 };
 
-// The real desktop: xdg-open, started detached with the target as its only
-// argument, found through PATH.
+// The real desktop: xdg-open, found through PATH, with the target as its only
+// argument. It runs in a session of its own under setsid, which waits for it
+// and ends with its exit status, so its answer is read without blocking the
+// window. When the opener goes (the program quits), only the setsid that
+// still waits is ended: xdg-open and whatever it started go on, and nothing
+// waits for them.
 class DesktopOpener final : public Opener {
+public:
+    DesktopOpener();
+    ~DesktopOpener() override;
+    DesktopOpener(const DesktopOpener&) = delete;
+    DesktopOpener& operator=(const DesktopOpener&) = delete;
+
 protected:
-    bool Launch(const QString& target) override;
+    bool Launch(const QString& target, OpenFailed failedLater) override;
+
+private:
+    // The parent of the watching processes still running.
+    std::unique_ptr<QObject> running_;
 };
 
 }  // namespace platform

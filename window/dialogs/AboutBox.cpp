@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "platform/HandlerGuard.h"
 #include "platform/Opener.h"
 #include "platform/QtText.h"
+#include "window/mainwindow/LinkOpening.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void SetStyle(QLabel* label, bool underline)
 }  // namespace
 
 TForm6::TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes)
-    : QDialog(owner), opener_(opener), boxes_(boxes)
+    : GuardedDialog(owner, boxes), opener_(opener)
 {
     setWindowTitle(QStringLiteral("o programie"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -96,12 +96,12 @@ QLabel* TForm6::AddLabel(const QString& text, int top, int left, int pixelSize, 
 
 void TForm6::Label4Click()
 {
-    opener_.Open(platform::FromQString(MailTarget()));
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(MailTarget())});
 }
 
 void TForm6::Label5Click()
 {
-    opener_.Open(platform::FromQString(QString::fromUtf8(about::kWebPage)));
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(QString::fromUtf8(about::kWebPage))});
 }
 
 void TForm6::Label4MouseEnter(QLabel* sender)
@@ -125,11 +125,11 @@ bool TForm6::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Enter:
         if (contact)
-            platform::RunGuarded(boxes_, [&] { Label4MouseEnter(static_cast<QLabel*>(watched)); });
+            Guarded([&] { Label4MouseEnter(static_cast<QLabel*>(watched)); });
         break;
     case QEvent::Leave:
         if (contact)
-            platform::RunGuarded(boxes_, [&] { Label4MouseLeave(static_cast<QLabel*>(watched)); });
+            Guarded([&] { Label4MouseLeave(static_cast<QLabel*>(watched)); });
         break;
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -137,11 +137,11 @@ bool TForm6::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton || !widget || !widget->rect().contains(mouse->position().toPoint()))
             break;
         if (watched == Label4)
-            platform::RunGuarded(boxes_, [this] { Label4Click(); });
+            Guarded([this] { Label4Click(); });
         else if (watched == Label5)
-            platform::RunGuarded(boxes_, [this] { Label5Click(); });
+            Guarded([this] { Label5Click(); });
         else
-            platform::RunGuarded(boxes_, [this] { FormClick(); });
+            Guarded([this] { FormClick(); });
         return true;
     }
     default:

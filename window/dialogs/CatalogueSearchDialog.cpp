@@ -27,10 +27,10 @@
 #include "store/Db_funcs.h"
 #include "platform/Files.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
+#include "window/mainwindow/LinkOpening.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -95,7 +95,7 @@ std::string JoinField(const LineListBox& box, const std::vector<int>& rows, cons
 
 }  // namespace
 
-TForm9::TForm9(TForm1& form) : QDialog(&form), form_(form)
+TForm9::TForm9(TForm1& form) : GuardedDialog(&form, form.boxes), form_(form)
 {
     setWindowTitle(QStringLiteral("Szukaj w katalogu :"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -108,12 +108,6 @@ TForm9::TForm9(TForm1& form) : QDialog(&form), form_(form)
     if (const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     FormCreate();
-}
-
-template <class Handler>
-void TForm9::Guarded(Handler handler)
-{
-    platform::RunGuarded(form_.boxes, handler);
 }
 
 void TForm9::CreateComponents()
@@ -163,11 +157,9 @@ void TForm9::CreateComponents()
     buttons->addWidget(BitBtn2);
     buttons->addWidget(BitBtn1);
     layout->addLayout(buttons);
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) {
-        // Enter is the edit's and the list's; no button takes it.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    // Enter is the edit's and the list's; no button takes it.
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3})
+        platform::NeverDefault(button);
 
     CreateMenu();
     ConnectHandlers();
@@ -222,12 +214,9 @@ void TForm9::CreateMenu()
 
 void TForm9::ConnectHandlers()
 {
-    const auto onClick = [this](QPushButton* button, void (TForm9::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-    };
-    onClick(BitBtn1, &TForm9::BitBtn1Click);
-    onClick(BitBtn2, &TForm9::BitBtn2Click);
-    onClick(BitBtn3, &TForm9::BitBtn3Click);
+    ConnectClick(BitBtn1, &TForm9::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm9::BitBtn2Click);
+    ConnectClick(BitBtn3, &TForm9::BitBtn3Click);
     const auto onTriggered = [this](QAction* action, void (TForm9::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
     };
@@ -357,8 +346,10 @@ void TForm9::BitBtn2Click()
 
 void TForm9::Otwrzlinkiwdomylnymprogramie1Click()
 {
+    std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
-        form_.LinkOpener().Open(GetTagValue(ListBox1->Item(row), kLinkTag));
+        links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
+    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links);
 }
 
 void TForm9::Kopiujzaznaczonelinkidoschowka1Click()
@@ -369,7 +360,7 @@ void TForm9::Kopiujzaznaczonelinkidoschowka1Click()
     const std::string text = JoinField(*ListBox1, rows, kLinkTag);
     // The clipboard monitor takes the program's own copy as already imported.
     form_.LastImport = platform::SplitLines(text);
-    platform::SetClipboardText(text);
+    form_.Clipboard().SetText(platform::ToQString(text));
 }
 
 void TForm9::Kpiujzaznaczoneopisydoschowka1Click()
@@ -377,7 +368,7 @@ void TForm9::Kpiujzaznaczoneopisydoschowka1Click()
     const std::vector<int> rows = ListBox1->SelectedRows();
     if (rows.empty())
         return;
-    platform::SetClipboardText(JoinField(*ListBox1, rows, kDescrTag));
+    form_.Clipboard().SetText(platform::ToQString(JoinField(*ListBox1, rows, kDescrTag)));
 }
 
 void TForm9::Usuwybranelinkizkatalogu1Click()
@@ -396,9 +387,13 @@ void TForm9::Usuwybranelinkizkatalogu1Click()
     lines.reserve(rows.size());
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         lines.push_back(ListBox1->Item(*row));
-    DbDeleteLinks(ArchiveFolder, lines);
-    LinksDeleted = true;
-    RemoveRowsOfLinks(lines);
+    // The hits leave the list only once the store has deleted them. A failed
+    // delete changes nothing in the catalogue (the store has said why), so
+    // the hits stay as they are stored.
+    if (DbDeleteLinks(ArchiveFolder, lines) == DbOk) {
+        LinksDeleted = true;
+        RemoveRowsOfLinks(lines);
+    }
     if (!isActiveWindow()) {
         raise();
         activateWindow();
@@ -423,25 +418,16 @@ void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (IsEnter(key)) {
-            Guarded([this, key] { Edit1KeyPress(key); });
-            return true;
-        }
-    }
+    if (watched == Edit1 && TakeKey(event, Keys::Enter, [this](int key) { Edit1KeyPress(key); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TForm9::keyPressEvent(QKeyEvent* event)
 {
     // Escape does not close this dialog, and Enter clicks no button.
-    const int key = event->key();
-    if (IsEnter(key) || key == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeKey(event, Keys::EnterEscape, nullptr))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm9::resizeEvent(QResizeEvent* event)

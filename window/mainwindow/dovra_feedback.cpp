@@ -2,8 +2,7 @@
 // a command that changes a list before or without reloading it checks the
 // store's answer, and on any failure reloads that list from the file, keeping
 // the focused row's id, so the screen never shows a change that was not
-// stored (the store has already shown its own message). A link that cannot
-// be opened because the desktop's opener is missing is said once.
+// stored (the store has already shown its own message).
 #include "platform/Convert.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
@@ -31,14 +30,5 @@ bool TForm1::CategoriesStored(int result, int focusId)
         return true;
     if (LoadCategories(focusId) == DbOk)
         ListBox2Click();  // the category's links may have changed in part
-    return false;
-}
-
-bool TForm1::OpenLinkOrSay(const std::string& link)
-{
-    if (opener_->OpenLink(link) != platform::OpenResult::NotStarted)
-        return true;
-    boxes.MessageBox(this, QStringLiteral("Nie można otworzyć linku :\n") + platform::ToQString(link),
-                     QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
     return false;
 }

@@ -111,6 +111,35 @@ private slots:
         QCOMPARE(opened->Opened(), QStringList{target});
     }
 
+    // A contact that cannot be opened is said as the main window says it: on
+    // the box while it is open, on the main window once it has closed.
+    void aContactThatCannotBeOpenedIsSaid_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("owner");
+        QTest::newRow("the opener cannot be started") << "cannot start" << "TForm6";
+        QTest::newRow("the opener fails later") << "fails later" << "TForm6";
+        QTest::newRow("it fails after the box closed") << "fails after closing" << "TForm1";
+    }
+    void aContactThatCannotBeOpenedIsSaid()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, owner);
+        TForm1& form = Start();
+        opened->SetCannotStart(how == "cannot start");
+        RunModal<TForm6>([&form] { form.Oprogramie1->trigger(); }, [&](TForm6& box) {
+            QTest::mouseClick(box.Label5, Qt::LeftButton);
+            if (how == "fails later")
+                opened->FailLater(0);
+        });
+        if (how == "fails after closing")
+            opened->FailLater(0);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + kWebTarget + "' / 'Ostrzeżenie' flags 0x30");
+        QCOMPARE(asked[0].owner, owner);
+    }
+
     void aClickElsewhereClosesTheBox_data()
     {
         QTest::addColumn<QString>("where");

@@ -1,5 +1,6 @@
 // What opening a link hands to the desktop, seen through the recording opener.
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -27,6 +28,28 @@ private:
         file.close();
         file.setPermissions(permissions);
         return path;
+    }
+
+    // A stand-in for the desktop's opener: bin/xdg-open running body, with
+    // the system's folders after bin on PATH for the tools it uses.
+    QString FakeOpener(const QString& name, const QString& body)
+    {
+        const QString bin = dir_.filePath(name);
+        if (!QDir().mkpath(bin))
+            qFatal("cannot create %s", qPrintable(bin));
+        QFile script(bin + "/xdg-open");
+        if (!script.open(QIODevice::WriteOnly))
+            qFatal("cannot create %s", qPrintable(script.fileName()));
+        script.write(("#!/bin/sh\n" + body + "\n").toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return bin + ":/usr/bin:/bin";
+    }
+
+    static QByteArray Read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
 private slots:
@@ -95,8 +118,70 @@ private slots:
     void opensNothingForAnEmptyText()
     {
         platform::RecordingOpener opener;
-        QCOMPARE(opener.OpenLink(""), platform::OpenResult::Refused);
+        QCOMPARE(opener.OpenLink(""), platform::OpenResult::Empty);
         QVERIFY(opener.Opened().isEmpty());
+    }
+
+    // A text that xdg-open would read as an option is never handed to it.
+    void neverHandsOnAnOption()
+    {
+        const QString record = dir_.filePath("options.txt");
+        EnvGuard path("PATH", FakeOpener("options", QStringLiteral("printf '%s\\n' \"$1\" >> '%1'").arg(record)).toStdString());
+        platform::DesktopOpener desktop;
+        platform::RecordingOpener recording;
+        for (const char* option : {"-e", "--help", "-", "--version http://a.pl"}) {
+            QCOMPARE(desktop.OpenLink(option), platform::OpenResult::Refused);
+            QCOMPARE(recording.OpenLink(option), platform::OpenResult::Refused);
+        }
+        QVERIFY(recording.Opened().isEmpty());
+        QCOMPARE(desktop.OpenLink("http://a.pl/-e"), platform::OpenResult::Opened);
+        QTRY_COMPARE(Read(record), QByteArray("http://a.pl/-e\n"));
+    }
+
+    // The desktop's opener's exit status is its answer: a failure (an exit
+    // status other than 0, or a signal) is reported once it ends.
+    void desktopOpenerReportsItsFailureWhenItEnds_data()
+    {
+        QTest::addColumn<QString>("ending");
+        QTest::addColumn<bool>("failed");
+        QTest::newRow("exit 0") << "exit 0" << false;
+        QTest::newRow("exit 4") << "exit 4" << true;
+        QTest::newRow("killed") << "kill -KILL $$" << true;
+    }
+    void desktopOpenerReportsItsFailureWhenItEnds()
+    {
+        QFETCH(QString, ending);
+        QFETCH(bool, failed);
+        const QString record = dir_.filePath("ended.txt");
+        QFile::remove(record);
+        EnvGuard path("PATH", FakeOpener("ending", QStringLiteral("printf '%s' \"$1\" > '%1'\n%2").arg(record, ending)).toStdString());
+        platform::DesktopOpener opener;
+        int failures = 0;
+        QCOMPARE(opener.OpenLink("ed2k://|file|a|1|A|/", [&failures] { ++failures; }), platform::OpenResult::Opened);
+        QTRY_COMPARE(Read(record), QByteArray("ed2k://|file|a|1|A|/"));
+        if (failed)
+            QTRY_COMPARE(failures, 1);
+        QTest::qWait(300);
+        QCOMPARE(failures, failed ? 1 : 0);
+    }
+
+    // Quitting while the desktop's opener still runs neither waits for it nor
+    // ends it, and reports nothing.
+    void quittingLeavesARunningOpenerAlone()
+    {
+        const QString record = dir_.filePath("running.txt");
+        EnvGuard path("PATH", FakeOpener("running", QStringLiteral("printf started >> '%1'; sleep 2; printf ' done' >> '%1'; exit 4").arg(record)).toStdString());
+        auto opener = std::make_unique<platform::DesktopOpener>();
+        int failures = 0;
+        QCOMPARE(opener->OpenLink("http://a.pl", [&failures] { ++failures; }), platform::OpenResult::Opened);
+        QTRY_COMPARE(Read(record), QByteArray("started"));
+        QElapsedTimer quitting;
+        quitting.start();
+        opener.reset();
+        QVERIFY(quitting.elapsed() < 1500);
+        QTRY_COMPARE_WITH_TIMEOUT(Read(record), QByteArray("started done"), 10000);
+        QTest::qWait(100);
+        QCOMPARE(failures, 0);
     }
 
     // The desktop's opener is xdg-open from PATH, given the target as its
