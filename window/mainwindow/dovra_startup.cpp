@@ -173,7 +173,10 @@ void TForm1::ReadSettings()
                              Stored(ini.ReadInteger(kOptions, "PolX", kNotStored)),
                              Stored(ini.ReadInteger(kOptions, "PolY", kNotStored))};
     const FrameRect frame = PlaceStoredFrame(stored, {kMinWidth, kMinHeight}, DesktopScreens());
-    SetOuterSize(frame.width, frame.height);
+    // The design size grows by the frame once it is known, and only then
+    // is raised to the minimum.
+    SetOuterSize(storedWidth == kNotStored ? outer.width() : frame.width,
+                 storedHeight == kNotStored ? outer.height() : frame.height);
     move(frame.left, frame.top);
     RealignControls();
 
