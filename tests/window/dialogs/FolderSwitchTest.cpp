@@ -671,6 +671,7 @@ private slots:
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
         QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+        QVERIFY(fs::is_empty(newFolder));  // the copy made for the move went again
     }
 
     // "Archiwa" cannot be written after a conversion (something took the
