@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +22,7 @@ class RadioGroup;
 class TForm1;
 class UpDown;
 
-class TForm3 : public QDialog {
+class TForm3 final : public GuardedDialog {
     Q_OBJECT
 public:
     // A child of the main window, whose members it reads and changes.
@@ -77,8 +77,6 @@ private:
     void CreateMonitorGroup();
     void ConnectHandlers();
     // Runs a handler inside the main window's guard.
-    template <class Handler>
-    void Guarded(Handler handler);
     // The folder picker for one field.
     void PickFolder(QLineEdit& edit);
     // The seconds shown for the up-down's position.
