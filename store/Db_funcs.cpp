@@ -66,9 +66,8 @@ int Run(const std::string& dir, Steps steps, Access access = Access::MayChange)
 int AppendToCategory(SQLiteClass& db, const Lines& linkLines, int catId)
 {
     db.ParseLinkLines(linkLines);
-    if (db.GetMaxLinkPos(catId) != 0)
+    if (db.GetMaxLinkPos(catId) != 0 || db.AppendPositions(catId) != 0)
         return DbQueryFailed;
-    db.AppendPositions(catId);
     return DbOk;
 }
 

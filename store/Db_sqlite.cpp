@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 #include <iterator>
 #include <new>
@@ -111,6 +112,10 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
 // pages stay in memory between those reads. Nothing in the file changes.
 const char* const kLargeCache = "PRAGMA cache_size=-65536";
 
+// How long a connection waits for a lock that another program holds before
+// a statement gives up with "database is locked".
+constexpr int kBusyTimeoutMs = 2000;
+
 // At least the number of stored links when ids run from 1 without large
 // gaps, as they do when the store gives them: room for the lines of a read
 // reserved at once, instead of the vector of lines growing step by step
@@ -155,6 +160,7 @@ int SQLiteClass::Open()
         db = nullptr;
         return 1;
     }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
     if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTablesQuietly() != 0) {
         ShowOpenError(sqlite3_errmsg(db));
         sqlite3_close(db);
@@ -252,8 +258,7 @@ int SQLiteClass::GetDbVersion()
 
 int SQLiteClass::SetDbVersion(int version)
 {
-    const std::string sql = "insert or replace into DB_VER values(1," + IntToStr(version) + ");";
-    return Exec(sql.c_str());
+    return Write([&] { return Step("insert or replace into DB_VER values(1," + IntToStr(version) + ");"); });
 }
 
 // ---- buffers and lines ----
@@ -339,11 +344,31 @@ int SQLiteClass::AppendPositions(int catId)
 {
     if (LinkItems.empty())
         return 0;
-    int max = LinkItems.back().pos;
+    long long last = LinkItems.back().pos;
     LinkItems.pop_back();
+    const auto count = static_cast<long long>(LinkItems.size());
+    if (last + count > INT_MAX) {
+        // No room after the last link: the write numbers the category again
+        // from 0 first (see renumberCategory), and the new links follow.
+        long long links = 0;
+        const std::string sql = "select count(*) from LINKS where CAT_ID=" + IntToStr(catId);
+        const auto read = [](void* out, int columns, char** values, char**) {
+            if (columns > 0 && values[0])
+                *static_cast<long long*>(out) = std::atoll(values[0]);
+            return 0;
+        };
+        if (Query(sql.c_str(), read, &links) != 0)
+            return 1;
+        if (links + count > static_cast<long long>(INT_MAX) + 1) {
+            platform::ShowMessage(sqlite3_errstr(SQLITE_FULL));  // more links than positions
+            return 1;
+        }
+        renumberCategory = catId;
+        last = links - 1;
+    }
     for (LinkItem& l : LinkItems) {
         l.catId = catId;
-        l.pos = ++max;
+        l.pos = static_cast<int>(++last);
     }
     return 0;
 }
@@ -430,155 +455,150 @@ int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
 
 // ---- writes ----
 //
-// Each write runs as one transaction: a crash in the middle leaves the file as
-// it was, and thousands of rows cost one commit. A failing statement ends the
-// write with 1 after the statements before it are committed.
+// Each write runs as one transaction, through Write: a crash in the middle
+// leaves the file as it was, thousands of rows cost one commit, and a write
+// that fails anywhere changes nothing and is reported once.
 
-bool SQLiteClass::BeginBatch()
+namespace {
+
+// Numbers the links of one category 0, 1, 2, ... in the order they are shown
+// (by position, equal positions by id).
+std::string RenumberSql(int catId)
 {
-    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK)
+    return "update LINKS set POS=r.n from (select ID, row_number() over (order by POS, ID) - 1 as n from LINKS"
+           " where CAT_ID=" + IntToStr(catId) + ") as r where LINKS.ID=r.ID";
+}
+
+}  // namespace
+
+int SQLiteClass::Write(const std::function<bool()>& statements)
+{
+    // The write lock is taken at the start, so that a lock held by another
+    // program is waited for (the busy timeout) before anything runs.
+    if (Step("BEGIN IMMEDIATE") && StepRenumbering() && statements() && Step("COMMIT"))
+        return 0;
+    // SQLite may have rolled the transaction back itself (a full disk, an I/O
+    // error); otherwise the statements that ran go back here.
+    if (!sqlite3_get_autocommit(db))
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    platform::ShowMessage(writeError);
+    return 1;
+}
+
+template <class Items, class Statement>
+int SQLiteClass::WriteEach(const Items& items, Statement statement)
+{
+    if (items.empty())
+        return 0;
+    return Write([&] { return std::all_of(items.begin(), items.end(), statement); });
+}
+
+bool SQLiteClass::Step(const std::string& sql)
+{
+    char* error = nullptr;
+    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK)
         return true;
-    ShowError();
+    writeError = error ? error : sqlite3_errmsg(db);
+    sqlite3_free(error);
     return false;
 }
 
-int SQLiteClass::EndBatch(int result)
-{
-    // SQLite may have rolled the transaction back itself (a full disk, an I/O
-    // error); there is nothing left to commit then.
-    if (sqlite3_get_autocommit(db))
-        return result;
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-        ShowError();
-        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-        return 1;
-    }
-    return result;
-}
-
-int SQLiteClass::ExecFormatted(const std::string& format, const std::string& a, const std::string& b)
+bool SQLiteClass::StepFormatted(const std::string& format, const std::string& a, const std::string& b)
 {
     char* sql = sqlite3_mprintf(format.c_str(), a.c_str(), b.c_str());
     if (!sql) {
-        platform::ShowMessage("out of memory");
-        return 1;
+        writeError = "out of memory";
+        return false;
     }
-    const int result = Exec(sql);
+    const bool done = Step(sql);
     sqlite3_free(sql);
-    return result;
+    return done;
+}
+
+bool SQLiteClass::StepRenumbering()
+{
+    if (!renumberCategory)
+        return true;
+    const int catId = *renumberCategory;
+    renumberCategory.reset();
+    return Step(RenumberSql(catId));
 }
 
 int SQLiteClass::InsertAll()
 {
     if (CatItems.empty() && LinkItems.empty())
         return 0;
-    if (!BeginBatch())
-        return 1;
     // A link inserted together with categories names its category by the id
     // the category carries in this batch (the legacy import numbers them 1..N);
     // it is stored with the id SQLite actually gave that category.
     std::unordered_map<int, int> storedIds;
-    for (const CatItem& c : CatItems) {
+    const auto category = [&](const CatItem& c) {
         const std::string format = "insert into CATEGS (POS, NAME, DESCR) values(" + IntToStr(c.pos) + ",'%q', '%q')";
-        if (ExecFormatted(format, c.name, c.descr) != 0)
-            return EndBatch(1);
+        if (!StepFormatted(format, c.name, c.descr))
+            return false;
         if (c.id > 0)
             storedIds[c.id] = static_cast<int>(sqlite3_last_insert_rowid(db));
         platform::ProcessMessages();
-    }
-    for (const LinkItem& l : LinkItems) {
+        return true;
+    };
+    const auto link = [&](const LinkItem& l) {
         const auto stored = storedIds.find(l.catId);
         const int catId = stored != storedIds.end() ? stored->second : l.catId;
         const std::string format = "insert into LINKS (CAT_ID, POS, LINK, DESCR) values(" + IntToStr(catId) + "," +
                                    IntToStr(l.pos) + ",'%q', '%q')";
-        if (ExecFormatted(format, l.link, l.descr) != 0)
-            return EndBatch(1);
+        if (!StepFormatted(format, l.link, l.descr))
+            return false;
         platform::ProcessMessages();
-    }
-    return EndBatch(0);
+        return true;
+    };
+    return Write([&] {
+        return std::all_of(CatItems.begin(), CatItems.end(), category) &&
+               std::all_of(LinkItems.begin(), LinkItems.end(), link);
+    });
 }
 
 int SQLiteClass::UpdateLinks()
 {
-    if (LinkItems.empty())
-        return 0;
-    if (!BeginBatch())
-        return 1;
-    for (const LinkItem& l : LinkItems)
-        if (ExecFormatted("update LINKS set LINK='%q', DESCR='%q' where ID=" + IntToStr(l.id), l.link, l.descr) != 0)
-            return EndBatch(1);
-    return EndBatch(0);
+    return WriteEach(LinkItems, [this](const LinkItem& l) {
+        return StepFormatted("update LINKS set LINK='%q', DESCR='%q' where ID=" + IntToStr(l.id), l.link, l.descr);
+    });
 }
 
 int SQLiteClass::UpdateCategories()
 {
-    if (CatItems.empty())
-        return 0;
-    if (!BeginBatch())
-        return 1;
-    for (const CatItem& c : CatItems)
-        if (ExecFormatted("update CATEGS set NAME='%q', DESCR='%q' where ID=" + IntToStr(c.id), c.name, c.descr) != 0)
-            return EndBatch(1);
-    return EndBatch(0);
+    return WriteEach(CatItems, [this](const CatItem& c) {
+        return StepFormatted("update CATEGS set NAME='%q', DESCR='%q' where ID=" + IntToStr(c.id), c.name, c.descr);
+    });
 }
 
 int SQLiteClass::SaveCategoryPositions()
 {
-    if (CatItems.empty())
-        return 0;
-    if (!BeginBatch())
-        return 1;
-    for (const CatItem& c : CatItems) {
-        const std::string sql = "update CATEGS set POS=" + IntToStr(c.pos) + " where ID=" + IntToStr(c.id);
-        if (Exec(sql.c_str()) != 0)
-            return EndBatch(1);
-    }
-    return EndBatch(0);
+    return WriteEach(CatItems, [this](const CatItem& c) {
+        return Step("update CATEGS set POS=" + IntToStr(c.pos) + " where ID=" + IntToStr(c.id));
+    });
 }
 
 int SQLiteClass::DeleteCategories()
 {
-    if (CatItems.empty())
-        return 0;
-    if (!BeginBatch())
-        return 1;
-    for (const CatItem& c : CatItems) {
+    return WriteEach(CatItems, [this](const CatItem& c) {
         const std::string id = IntToStr(c.id);
-        const std::string category = "DELETE FROM CATEGS where ID=" + id;
-        const std::string links = "DELETE FROM LINKS where CAT_ID=" + id;
-        if (Exec(category.c_str()) != 0 || Exec(links.c_str()) != 0)
-            return EndBatch(1);
-    }
-    return EndBatch(0);
+        return Step("DELETE FROM CATEGS where ID=" + id) && Step("DELETE FROM LINKS where CAT_ID=" + id);
+    });
 }
 
 int SQLiteClass::DeleteLinks()
 {
-    if (LinkItems.empty())
-        return 0;
-    if (!BeginBatch())
-        return 1;
-    // Goes on after a failing row, so the others still go; any failure is reported.
-    int result = 0;
-    for (const LinkItem& l : LinkItems) {
-        const std::string sql = "DELETE FROM LINKS where ID=" + IntToStr(l.id);
-        if (Exec(sql.c_str()) != 0)
-            result = 1;
-    }
-    return EndBatch(result);
+    return WriteEach(LinkItems, [this](const LinkItem& l) { return Step("DELETE FROM LINKS where ID=" + IntToStr(l.id)); });
 }
 
+// The two position writes send all their statements as one text.
 int SQLiteClass::SaveLinkCategories()
 {
     std::string text;
     for (const LinkItem& l : LinkItems)
         text += "update LINKS set CAT_ID=" + IntToStr(l.catId) + ", POS=" + IntToStr(l.pos) + " where ID=" +
                 IntToStr(l.id) + ";\n";
-    if (text.empty())
-        return Exec("");
-    if (!BeginBatch())
-        return 1;
-    return EndBatch(Exec(text.c_str()));
+    return text.empty() ? 0 : Write([&] { return Step(text); });
 }
 
 int SQLiteClass::SaveChangedLinkPositions()
@@ -589,9 +609,5 @@ int SQLiteClass::SaveChangedLinkPositions()
         if (old != l.pos)
             text += "update LINKS set POS=" + IntToStr(l.pos) + " where ID=" + IntToStr(l.id) + ";\n";
     }
-    if (text.empty())
-        return Exec("");
-    if (!BeginBatch())
-        return 1;
-    return EndBatch(Exec(text.c_str()));
+    return text.empty() ? 0 : Write([&] { return Step(text); });
 }

@@ -2,7 +2,9 @@
 // one connection for one store operation.
 #pragma once
 
+#include <functional>
 #include <map>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -50,6 +52,7 @@ public:
     SQLiteClass& operator=(const SQLiteClass&) = delete;
 
     // Connection and schema. Open: 0 open with the tables made, 1 failed (closed).
+    // A connection waits about two seconds for a lock held by another program.
     int Open();
     int Close();
     bool IsOpen() const { return db != nullptr; }
@@ -69,6 +72,12 @@ public:
     void LinksWithCategoryToLines(std::vector<std::string>& out);
     void AddUncategorised();
     void Renumber();
+    // Moves the parsed links to the end of category catId, after the record of
+    // GetMaxLinkPos (which it removes). Positions never pass INT_MAX: when the
+    // last position leaves no room, the next write first numbers the category
+    // again from 0 in its order, in its own transaction, and the links follow
+    // from the category's size on. 0, or 1 when that size cannot be read (the
+    // message is shown and the connection closed).
     int AppendPositions(int catId);
 
     // Reads.
@@ -82,8 +91,9 @@ public:
     int GetMaxLinkPos(int catId);
     int SearchLinks(const std::string& text, int flags, int catId);
 
-    // Writes: each runs in one transaction; a failing statement keeps (commits)
-    // the ones before it, shows SQLite's message and gives 1.
+    // Writes: each runs in one transaction and gives 0. A write stops at its
+    // first failing statement and gives 1: it is rolled back whole, so it
+    // changes nothing, and SQLite's message is shown once.
     int InsertAll();
     int UpdateLinks();
     int UpdateCategories();
@@ -115,8 +125,20 @@ private:
     void ShowOpenError(const char* error) const;
     int CreateTablesQuietly();
     int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
-    bool BeginBatch();
-    int EndBatch(int result);
-    int ExecFormatted(const std::string& format, const std::string& a, const std::string& b);
+    // The one shape of every write: statements runs the write's statements
+    // through Step and stops at the first that fails (it gives false). One
+    // transaction around them; the result as the writes above give it.
+    int Write(const std::function<bool()>& statements);
+    // A Write of one statement per item, none for no items.
+    template <class Items, class Statement>
+    int WriteEach(const Items& items, Statement statement);
+    // One or more statements; false on failure, its message kept for Write.
+    bool Step(const std::string& sql);
+    bool StepFormatted(const std::string& format, const std::string& a, const std::string& b);
+    bool StepRenumbering();
     int ExportBody(std::ostream& out, int catId, bool html);
+
+    std::string writeError;
+    // The category that the next write numbers again first (AppendPositions).
+    std::optional<int> renumberCategory;
 };

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
+#include <set>
 #include <sstream>
 
 #include "platform/Convert.h"
@@ -352,6 +354,19 @@ TEST_F(FacadeTest, LongTextsKeepEveryField)
 
 namespace {
 
+// Fifty more links in Praca, ids 10 to 59, and their lines.
+const char* const kFiftyLinks =
+    "with recursive n(i) as (select 10 union all select i + 1 from n where i < 59) "
+    "insert into LINKS select i, 1, i, 'x' || i, '' from n;";
+
+Lines FiftyLinkLines()
+{
+    Lines lines;
+    for (int id = 10; id < 60; ++id)
+        lines.push_back(L(id, 1, id, "x" + std::to_string(id)));
+    return lines;
+}
+
 // Every facade function, with arguments that would change or read something.
 std::vector<Call> EveryCall(const std::string& dir, Lines& out, std::ostringstream& stream, const std::string& temp)
 {
@@ -481,50 +496,36 @@ TEST_F(FacadeTest, AFailedWriteReportsWriteFailed)
         const char* setup;
         const char* trigger;
         std::function<int()> run;
-        const char* committed;  // a query that shows the work before the failure stayed
-        Rows rows;
     } cases[] = {
         {"DbInsertLinks", "", "BEFORE INSERT ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")}); },
-         "select LINK from LINKS where CAT_ID=3", {{"ok"}}},
+         [&] { return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")}); }},
         {"DbAddLinks", "", "BEFORE INSERT ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbAddLinks(dir, {L(-1, 0, 0, "ok"), L(-1, 0, 0, "boom")}, 3); },
-         "select LINK, POS from LINKS where CAT_ID=3", {{"ok", "1"}}},
+         [&] { return DbAddLinks(dir, {L(-1, 0, 0, "ok"), L(-1, 0, 0, "boom")}, 3); }},
         {"DbAddCategories", "", "BEFORE INSERT ON CATEGS WHEN NEW.NAME='boom'",
-         [&] { return DbAddCategories(dir, {C(-1, 5, "ok"), C(-1, 6, "boom")}); },
-         "select NAME from CATEGS where ID > 3", {{"ok"}}},
+         [&] { return DbAddCategories(dir, {C(-1, 5, "ok"), C(-1, 6, "boom")}); }},
         {"DbUpdateLinks", "", "BEFORE UPDATE ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbUpdateLinks(dir, {L(1, 1, 0, "ok"), L(2, 1, 1, "boom")}); },
-         "select LINK from LINKS where ID <= 2 order by ID", {{"ok"}, {"alfa"}}},
+         [&] { return DbUpdateLinks(dir, {L(1, 1, 0, "ok"), L(2, 1, 1, "boom")}); }},
         {"DbUpdateCategories", "", "BEFORE UPDATE ON CATEGS WHEN NEW.NAME='boom'",
-         [&] { return DbUpdateCategories(dir, {C(1, 0, "ok"), C(2, 1, "boom")}); },
-         "select NAME from CATEGS where ID <= 2 order by ID", {{"ok"}, {"Dom"}}},
+         [&] { return DbUpdateCategories(dir, {C(1, 0, "ok"), C(2, 1, "boom")}); }},
         {"DbSaveCategoryOrder", "", "BEFORE UPDATE ON CATEGS WHEN OLD.NAME='Dom'",
-         [&] { return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), C(2, 1, "Dom"), C(1, 2, "Praca")}); },
-         "select ID, POS from CATEGS order by ID", {{"1", "0"}, {"2", "1"}, {"3", "0"}}},
+         [&] { return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), C(2, 1, "Dom"), C(1, 2, "Praca")}); }},
         {"DbSaveLinkOrder", "", "BEFORE UPDATE ON LINKS WHEN OLD.LINK='alfa'",
-         [&] { return DbSaveLinkOrder(dir, {L(1, 3, 4, "zeta"), L(2, 3, 5, "alfa")}); },
-         "select ID, CAT_ID, POS from LINKS where ID <= 2 order by ID", {{"1", "3", "4"}, {"2", "1", "1"}}},
+         [&] { return DbSaveLinkOrder(dir, {L(1, 3, 4, "zeta"), L(2, 3, 5, "alfa")}); }},
         {"DbMoveLinks", "", "BEFORE UPDATE ON LINKS WHEN OLD.LINK='alfa'",
-         [&] { return DbMoveLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}, 2); },
-         "select ID, CAT_ID, POS from LINKS where ID <= 2 order by ID", {{"1", "2", "8"}, {"2", "1", "1"}}},
+         [&] { return DbMoveLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}, 2); }},
         {"DbSortLinksByName", "", "BEFORE UPDATE ON LINKS",
-         [&] { return DbSortLinksByName(dir, 1); },
-         "select ID, POS from LINKS where ID <= 2 order by ID", {{"1", "0"}, {"2", "1"}}},
+         [&] { return DbSortLinksByName(dir, 1); }},
         {"DbDeleteLinks", "", "BEFORE DELETE ON LINKS WHEN OLD.LINK='zeta'",
-         [&] { return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}); },
-         "select ID from LINKS order by ID", {{"1"}, {"3"}, {"4"}}},
+         [&] { return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}); }},
         {"DbDeleteCategories", "", "BEFORE DELETE ON CATEGS WHEN OLD.NAME='Dom'",
-         [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca"), C(2, 1, "Dom")}); },
-         "select ID from CATEGS order by ID", {{"2"}, {"3"}}},
+         [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca"), C(2, 1, "Dom")}); }},
         {"DbCheckVersion", "insert into DB_VER values(1,0)", "BEFORE INSERT ON DB_VER",
-         [&] { return DbCheckVersion(dir); }, "select * from DB_VER", {{"1", "0"}}},
+         [&] { return DbCheckVersion(dir); }},
         {"DbImportLegacyFolder", "", "BEFORE INSERT ON CATEGS WHEN NEW.NAME='boom'",
          [&] {
              MakeFiles(temp + "run/", {{"kategorie", "<n>ok</n>\n<n>boom</n>\n"}});
              return DbImportLegacyFolder(dir, temp, "run/");
-         },
-         "select NAME from CATEGS where ID > 3", {{"ok"}}},
+         }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -533,10 +534,12 @@ TEST_F(FacadeTest, AFailedWriteReportsWriteFailed)
         if (*c.setup)
             X(c.setup);
         X(std::string("CREATE TRIGGER t ") + c.trigger + " BEGIN SELECT RAISE(ABORT,'boom'); END;");
+        const Rows before = Dump(db);
         messages.clear();
         EXPECT_EQ(c.run(), DbWriteFailed);
         EXPECT_EQ(messages.texts(), std::vector<std::string>{"boom"});
-        EXPECT_EQ(Q(c.committed), c.rows);
+        // Nothing of the write stays, not even the rows before the refused one.
+        EXPECT_EQ(Dump(db), before);
         ExpectClosed();
     }
 }
@@ -681,11 +684,12 @@ TEST_F(FacadeTest, ACallMadeWhileAMessageIsShownIsRefused)
     }
 }
 
-// Another program holding the catalogue: SQLite's own text, no waiting, the
-// right code, nothing half done.
+// Another program holding the catalogue past the wait: SQLite's own text
+// once, however many rows the write has, the right code, nothing half done.
 TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
 {
     Seed(kSeed);
+    X(kFiftyLinks);
     const Rows before = Dump(db);
     struct Case {
         const char* lock;
@@ -696,6 +700,8 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
         {"BEGIN IMMEDIATE", [&] { return DbInsertLinks(dir, {L(-1, 1, 5, "new")}); }, DbWriteFailed,
          "database is locked"},
         {"BEGIN IMMEDIATE", [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca")}); }, DbWriteFailed,
+         "database is locked"},
+        {"BEGIN IMMEDIATE", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }, DbWriteFailed,
          "database is locked"},
         // Locked while it is opened: the open failure names the file.
         {"BEGIN EXCLUSIVE", [&] {
@@ -716,4 +722,124 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
         EXPECT_EQ(Dump(db), before);
         ExpectClosed();
     }
+}
+
+// Another program that lets go of its lock within the wait: the call waits
+// for it and goes through.
+TEST_F(FacadeTest, ALockReleasedWithinTheWaitLetsTheCallThrough)
+{
+    struct Case {
+        const char* name;
+        std::function<int()> run;
+        const char* check;
+        Rows rows;
+    } cases[] = {
+        {"DbDeleteLinks", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); },
+         "select count(*) from LINKS", {{"4"}}},
+        {"DbAddLinks", [&] { return DbAddLinks(dir, {L(-1, 0, 0, "new")}, 2); },
+         "select ID, POS from LINKS where CAT_ID=2 order by POS", {{"3", "7"}, {"60", "8"}}},
+        {"DbUpdateCategories", [&] { return DbUpdateCategories(dir, {C(3, 2, "Gry2")}); },
+         "select NAME from CATEGS where ID=3", {{"Gry2"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(db.c_str());
+        Seed(kSeed);
+        X(kFiftyLinks);
+        messages.clear();
+        {
+            WriteLock lock(db, std::chrono::milliseconds(300));
+            EXPECT_EQ(c.run(), DbOk);
+        }
+        EXPECT_TRUE(messages.texts().empty());
+        EXPECT_EQ(Q(c.check), c.rows);
+        ExpectClosed();
+    }
+}
+
+// A catalogue that may be read but not written: every read works, every
+// write fails with one message and changes nothing.
+TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
+{
+    Seed(kSeed);
+    X(kFiftyLinks);
+    MakeReadOnly(db);
+    const Rows before = Dump(db);
+    const std::string temp = dir + "temp/";
+    Lines out;
+    std::ostringstream stream;
+    std::vector<Call> calls = EveryCall(dir, out, stream, temp);
+    calls.push_back({"DbDeleteLinks of fifty", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }});
+    const std::set<std::string> reads = {"DbInit",         "DbCheckVersion", "DbSearchLinks", "DbGetCategories",
+                                         "DbGetLinks",     "DbExportText",   "DbExportHtml"};
+    for (const auto& call : calls) {
+        SCOPED_TRACE(call.name);
+        MakeFiles(temp + "run/", {{"kategorie", "<n>A</n>\n"}});
+        messages.clear();
+        if (reads.count(call.name) > 0) {
+            EXPECT_EQ(call.run(), DbOk);
+            EXPECT_TRUE(messages.texts().empty());
+        } else {
+            EXPECT_EQ(call.run(), DbWriteFailed);
+            EXPECT_EQ(messages.texts(), std::vector<std::string>{"attempt to write a readonly database"});
+        }
+        EXPECT_EQ(Dump(db), before);
+        EXPECT_EQ(OpenHandles(db), 0);
+    }
+}
+
+// New links go after the last link of their category, also when that one
+// stands at the largest position there is: the category is then numbered
+// again from 0 in its order, in the same transaction, and never wraps.
+TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
+{
+    const auto add = [&] { return DbAddLinks(dir, {L(-1, 0, 0, "n1"), L(-1, 0, 0, "n2")}, 1); };
+    const auto move = [&] { return DbMoveLinks(dir, {L(20, 2, 7, "d1"), L(21, 2, 8, "d2")}, 1); };
+    struct Case {
+        const char* name;
+        std::string lastPos;  // of link 1, the last of category 1
+        std::function<int()> run;
+        std::vector<std::string> order;  // category 1 by position afterwards
+        Rows positions;                  // its (ID, POS) in that order
+    } cases[] = {
+        {"add, room for both", "2147483645", add, {"3", "2", "5", "1", "22", "23"},
+         {{"3", "-2147483648"}, {"2", "5"}, {"5", "5"}, {"1", "2147483645"}, {"22", "2147483646"},
+          {"23", "2147483647"}}},
+        {"add, room for one", "2147483646", add, {"3", "2", "5", "1", "22", "23"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
+        {"add, no room", "2147483647", add, {"3", "2", "5", "1", "22", "23"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
+        {"move, no room", "2147483647", move, {"3", "2", "5", "1", "20", "21"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"20", "4"}, {"21", "5"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(db.c_str());
+        // Category 1 in its order: 3, then 2 and 5 at the same position, then 1.
+        Seed("insert into CATEGS values(1,0,'Praca',''); insert into CATEGS values(2,1,'Dom','');"
+             "insert into LINKS values(1,1," + c.lastPos + ",'last','');"
+             "insert into LINKS values(2,1,5,'b',''); insert into LINKS values(3,1,-2147483648,'first','');"
+             "insert into LINKS values(5,1,5,'c',''); insert into LINKS values(20,2,7,'d1','');"
+             "insert into LINKS values(21,2,8,'d2','');");
+        messages.clear();
+        EXPECT_EQ(c.run(), DbOk);
+        EXPECT_TRUE(messages.texts().empty());
+        EXPECT_EQ(Q("select ID, POS from LINKS where CAT_ID=1 order by POS, ID"), c.positions);
+        Lines out;
+        ASSERT_EQ(DbGetLinks(dir, out, 1), DbOk);
+        std::vector<std::string> order;
+        for (const std::string& line : out)
+            order.push_back(GetTagValue(line, "<i>"));
+        EXPECT_EQ(order, c.order);
+        ExpectClosed();
+    }
+
+    // A refused write takes the renumbering back with it.
+    X("CREATE TRIGGER t BEFORE INSERT ON LINKS BEGIN SELECT RAISE(ABORT,'boom'); END;");
+    X("update LINKS set POS=2147483647 where ID=21");
+    const Rows before = Dump(db);
+    messages.clear();
+    EXPECT_EQ(add(), DbWriteFailed);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"boom"});
+    EXPECT_EQ(Dump(db), before);
 }

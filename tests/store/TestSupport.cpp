@@ -165,6 +165,39 @@ bool CanWrite(const std::string& dbPath)
     return true;
 }
 
+void MakeReadOnly(const std::string& dbPath)
+{
+    std::fstream file(dbPath, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(18);
+    file.put('\x03');
+    if (!file)
+        throw std::runtime_error("cannot mark " + dbPath + " read-only");
+}
+
+WriteLock::WriteLock(const std::string& dbPath, std::optional<std::chrono::milliseconds> releaseAfter)
+{
+    if (sqlite3_open(dbPath.c_str(), &db_) != SQLITE_OK ||
+        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        const std::string text = sqlite3_errmsg(db_);
+        sqlite3_close(db_);
+        throw std::runtime_error("test lock: " + text);
+    }
+    if (releaseAfter)
+        releaser_ = std::thread([this, wait = *releaseAfter] {
+            std::this_thread::sleep_for(wait);
+            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        });
+}
+
+WriteLock::~WriteLock()
+{
+    if (releaser_.joinable())
+        releaser_.join();
+    else
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db_);
+}
+
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

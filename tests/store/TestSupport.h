@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/Messages.h"
+
+struct sqlite3;
 
 namespace storetest {
 
@@ -85,6 +90,27 @@ unsigned ChangeCounter(const std::string& dbPath);
 
 // True when another connection can take the write lock at once.
 bool CanWrite(const std::string& dbPath);
+
+// Marks the catalogue file as one that SQLite may read but must not write (the
+// header's file format write version above 2), as a read-only file would be
+// for a user without the right to write it; root writes any file.
+void MakeReadOnly(const std::string& dbPath);
+
+// Another program holding the catalogue's write lock (BEGIN IMMEDIATE) from
+// construction; it lets go when destroyed, or after releaseAfter from a
+// thread of its own when one is given.
+class WriteLock {
+public:
+    explicit WriteLock(const std::string& dbPath,
+                       std::optional<std::chrono::milliseconds> releaseAfter = std::nullopt);
+    ~WriteLock();
+    WriteLock(const WriteLock&) = delete;
+    WriteLock& operator=(const WriteLock&) = delete;
+
+private:
+    sqlite3* db_ = nullptr;
+    std::thread releaser_;
+};
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);

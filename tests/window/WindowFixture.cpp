@@ -174,9 +174,14 @@ bool ShowAndWait(TForm1& form)
 
 WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
 {
+    return QueryIn(SettingsFolder(), sql);
+}
+
+WindowFixture::Rows WindowFixture::QueryIn(const std::string& folder, const std::string& sql) const
+{
     Rows rows;
     sqlite3* db = nullptr;
-    const std::string path = SettingsFolder() + "dovra.db";
+    const std::string path = folder + "dovra.db";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         QTest::qFail(qPrintable(QStringLiteral("cannot open ") + QString::fromStdString(path)), __FILE__, __LINE__);
@@ -199,6 +204,14 @@ WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
     sqlite3_finalize(statement);
     sqlite3_close(db);
     return rows;
+}
+
+void WindowFixture::MakeCatalogueReadOnly() const
+{
+    std::fstream file(SettingsFolder() + "dovra.db", std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(18);
+    file.put('\x03');
+    QVERIFY(file.good());
 }
 
 void ChooseCategory(TForm1& form, int row)

@@ -384,9 +384,13 @@ void TForm9::Usuwybranelinkizkatalogu1Click()
     lines.reserve(rows.size());
     for (auto row = rows.rbegin(); row != rows.rend(); ++row)
         lines.push_back(ListBox1->Item(*row));
-    DbDeleteLinks(ArchiveFolder, lines);
-    LinksDeleted = true;
-    RemoveRowsOfLinks(lines);
+    // The hits leave the list only once the store has deleted them. A failed
+    // delete changes nothing in the catalogue (the store has said why), so
+    // the hits stay as they are stored.
+    if (DbDeleteLinks(ArchiveFolder, lines) == DbOk) {
+        LinksDeleted = true;
+        RemoveRowsOfLinks(lines);
+    }
     if (!isActiveWindow()) {
         raise();
         activateWindow();

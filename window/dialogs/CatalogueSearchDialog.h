@@ -49,7 +49,7 @@ public:
 
     std::string ArchiveFolder;
     std::string QueryText;  // as sent to the store: small letters when case is ignored
-    bool LinksDeleted = false;
+    bool LinksDeleted = false;  // set once the store has deleted links
 
     // ---- components
     QLineEdit* Edit1 = nullptr;

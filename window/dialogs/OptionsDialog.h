@@ -10,6 +10,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "window/dialogs/GuardedDialog.h"
 
@@ -91,7 +92,8 @@ private:
     int SwitchStep(int state, const std::string& newFolder, const std::string& oldFolder);
     int AskAboutLegacyFiles(const std::string& newFolder);
     bool ConvertLegacyFolder(const std::string& newFolder, const std::string& oldFolder);
-    void SetLegacyFilesAside(const std::string& folder);
+    // The paths of the legacy files that kept their names.
+    std::vector<std::string> SetLegacyFilesAside(const std::string& folder);
     int NoDatabaseInFolder(const std::string& newFolder);
     void OpenCatalogue(const std::string& newFolder, const std::string& oldFolder);
     void MoveCatalogue(const std::string& newFolder);

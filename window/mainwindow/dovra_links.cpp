@@ -1,5 +1,7 @@
 // The link commands: add, change, describe, delete, copy and open the links
 // of the shown category.
+#include <climits>
+
 #include <QAction>
 
 #include "platform/Convert.h"
@@ -21,7 +23,8 @@ const std::string kLinkTag = "<l>";
 
 void TForm1::BuildLinkLine(std::string& text, int catId)
 {
-    text = LinkLine(-1, catId, MaxPosInListBox(*ListBox1) + 1, text, std::string());
+    const int last = MaxPosInListBox(*ListBox1);
+    text = LinkLine(-1, catId, last < INT_MAX ? last + 1 : last, text, std::string());
 }
 
 void TForm1::Dodajnowylink1Click()
@@ -32,16 +35,13 @@ void TForm1::Dodajnowylink1Click()
     if (text.empty())
         return;
     const int catId = SelectedCategoryId();
-    if (catId == -1) {
-        // Under "Wszystkie" the link goes to the uncategorised links, after
-        // the last of them: a link without a real category could be neither
-        // changed, moved, deleted nor exported.
-        BuildLinkLine(text, 0);
-        DbAddLinks(ArchiveFolder, {text}, 0);
-    } else {
-        BuildLinkLine(text, catId);
-        DbInsertLinks(ArchiveFolder, {text});
-    }
+    // Under "Wszystkie" the link goes to the uncategorised links: a link
+    // without a real category could be neither changed, moved, deleted nor
+    // exported. The store puts it after the last stored link of its category,
+    // also when that one stands at the largest position there is.
+    const int target = catId == -1 ? 0 : catId;
+    BuildLinkLine(text, target);
+    DbAddLinks(ArchiveFolder, {text}, target);
     LoadLinks(catId, 0);
 }
 

@@ -1,6 +1,8 @@
 // "Szukaj linków w katalogu": the dialog on a real catalogue file, its
 // matching, going to a hit, opening, copying and deleting hits, and the main
 // window's reload afterwards.
+#include <sqlite3.h>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
@@ -457,6 +459,53 @@ private slots:
         QCOMPARE(RowLinks(*form.ListBox1), Strings{"Łódź"});
         QCOMPARE(form.ListBox1->ItemIndex(), 0);
         QCOMPARE(SelectedRows(*form.ListBox1), std::vector<int>{0});
+        QVERIFY(!form.Busy);
+    }
+
+    // A delete the store refuses (another program holds the catalogue past
+    // the store's wait, or the file may not be written): said once, the hits
+    // stay as they are stored, and the main window has nothing to reload.
+    void aFailedDeleteKeepsTheHitsAsStored_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("locked") << "locked" << "database is locked";
+        QTest::newRow("read-only") << "read-only" << "attempt to write a readonly database";
+    }
+    void aFailedDeleteKeepsTheHitsAsStored()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
+        TForm1& form = StartOn(1);  // "Miasta"
+        const std::vector<std::string> shown = ListLines(*form.ListBox1);
+        const auto stored = fx->Query("SELECT * FROM LINKS ORDER BY ID");
+        sqlite3* other = nullptr;
+        QCOMPARE(sqlite3_open((fx->SettingsFolder() + "dovra.db").c_str(), &other), SQLITE_OK);
+        const ModalRun run = Catalogue(form, [&](TForm9& d) {
+            SearchIn(d, {QString::fromUtf8("łódź"), true, true});
+            const std::vector<std::string> hits = ListLines(*d.ListBox1);
+            QCOMPARE(hits.size(), std::size_t(4));
+            if (fault == "locked")
+                QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+            else
+                fx->MakeCatalogueReadOnly();
+            d.ListBox1->SetSelectedRows({0, 1, 2, 3});
+            fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+            d.Usuwybranelinkizkatalogu1->trigger();
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+
+            const auto asked = fx->boxes.TakeAsked();
+            QCOMPARE(asked.size(), std::size_t(2));  // the question, then the store's one message
+            QCOMPARE(asked[1].kind, BoxKind::ShowMessage);
+            QCOMPARE(asked[1].text, message);
+            QCOMPARE(fx->Query("SELECT * FROM LINKS ORDER BY ID"), stored);
+            QCOMPARE(ListLines(*d.ListBox1), hits);
+            QVERIFY(!d.LinksDeleted);
+            QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+        });
+        sqlite3_close(other);
+        QVERIFY(run.opened && !run.leftOpen);
+        QCOMPARE(ListLines(*form.ListBox1), shown);
         QVERIFY(!form.Busy);
     }
 

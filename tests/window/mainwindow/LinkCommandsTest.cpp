@@ -113,6 +113,21 @@ private slots:
         QCOMPARE(GetTagValue(form.ListBox1->Item(3), "<l>"), std::string("d"));
     }
 
+    // The last link at the largest position there is: the new one still
+    // goes last, in the file and in the list, and no position wraps.
+    void addsLastAfterTheLargestPosition()
+    {
+        DbInsertLinks(fx->SettingsFolder(),
+                      {LinkLine(-1, empty, 2147483647, "ostatni", ""), LinkLine(-1, empty, 5, "pierwszy", "")});
+        TForm1& form = StartOn(2);
+        fx->boxes.Script(BoxAnswer::Text("nowy"));
+        form.Dodajnowylink1Click();
+        fx->boxes.TakeAsked();
+        QCOMPARE(fx->Query("SELECT LINK FROM LINKS WHERE CAT_ID = " + std::to_string(empty) + " ORDER BY POS, ID"),
+                 (WindowFixture::Rows{{"pierwszy"}, {"ostatni"}, {"nowy"}}));
+        QCOMPARE(GetTagValue(form.ListBox1->Item(form.ListBox1->Count() - 1), "<l>"), std::string("nowy"));
+    }
+
     void addStoresNothingWithoutAnAnswer_data()
     {
         QTest::addColumn<bool>("cancel");
