@@ -2,6 +2,7 @@
 // catalogue folder changed: one test per road, each checking the folder in
 // use, the "Archiwa" key, the lists and the files in both folders.
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -47,6 +48,15 @@ std::string KeptNameWarning(const std::string& path)
 }
 
 const std::string kNoKey = "<none>";
+
+// The box for a catalogue folder whose name the settings file cannot hold;
+// the folder is shown with its line breaks as "\n" and "\r".
+QString UnstorableFolderText(const QString& shown)
+{
+    return QString::fromUtf8("Nie można użyć katalogu archiwum linków \"") + shown +
+           QString::fromUtf8("\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się zapisać w "
+                             "pliku ustawień.\nWybierz inny katalog.");
+}
 
 // A box as the test expects it.
 struct Box {
@@ -237,6 +247,118 @@ private slots:
     {
         VERIFY_BOXES_DONE(*fx);
         fx.reset();
+    }
+
+    // A folder whose name holds a line break cannot be stored under
+    // "Archiwa" as it is: the save says so before anything else, and
+    // nothing is copied, deleted, written or switched; the next start shows
+    // the same links.
+    void folderTheSettingsFileCannotHold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\\nb");
+        QTest::newRow("carriage return") << QStringLiteral("x\r[Opcje]\rWersja=0")
+                                         << QStringLiteral("x\\r[Opcje]\\rWersja=0");
+        QTest::newRow("CR LF at the end") << QStringLiteral("koniec\r\n") << QStringLiteral("koniec\\r\\n");
+    }
+
+    void folderTheSettingsFileCannotHold()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        fx->AddLink(0, "http://luzny.pl", "L");
+        const std::string settings = "[Opcje]\r\nWersja=1\r\nUstPoz=1\r\n";
+        fx->WriteSettings(settings);
+        TForm1& form = fx->Start();
+        const QStringList links = RowLinks(*form.ListBox1);
+        QCOMPARE(links.size(), 2);
+        const std::string folder = fx->Root() + name.toStdString() + "/";
+        fs::create_directories(folder);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+
+        fx->boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(folder)));
+        bool openAfterSave = false;
+        const ModalRun run = RunModal<TForm3>([&form] { form.ToolButton13->trigger(); },
+                                              [&](TForm3& d) {
+                                                  QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+                                                  d.CheckBox1->setChecked(true);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                                  openAfterSave = d.isVisible();
+                                              });
+        QVERIFY(run.opened);
+        QVERIFY(openAfterSave);
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].kind, platform::BoxKind::SelectDirectory);
+        QCOMPARE(asked[1].Describe(), (platform::AskedBox{platform::BoxKind::MessageBox,
+                                                          UnstorableFolderText(QString::fromStdString(fx->Root()) + shown + u'/'),
+                                                          QString::fromUtf8("Ostrzeżenie"), 0x30, {}, {}})
+                                          .Describe());
+        QCOMPARE(asked[1].owner, QStringLiteral("TForm3"));
+        QVERIFY(fx->boxes.TakeUnscripted().empty());  // no question was asked
+
+        QCOMPARE(fx->ReadSettingsFile(), settings);
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
+        QVERIFY(fs::is_empty(folder));
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QVERIFY(!form.Timer1->Enabled());
+        QCOMPARE(RowLinks(*form.ListBox1), links);
+
+        fx->DestroyForm();
+        TForm1& next = fx->Start();
+        QCOMPARE(next.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(RowLinks(*next.ListBox1), links);
+    }
+
+    // Blanks and quotes in a folder's name are stored so that they read
+    // back as they are: the move goes through, "Archiwa" reads back as the
+    // folder in use, and the next start shows the moved links.
+    void folderNamesWithBlanksAndQuotes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blank at the start") << QStringLiteral(" przed");
+        QTest::newRow("blank at the end") << QStringLiteral("po ");
+        QTest::newRow("blanks at both ends") << QStringLiteral("  oba  ");
+        QTest::newRow("tab") << QStringLiteral("\tt\t");
+        QTest::newRow("double quotes") << QStringLiteral("\"cytat\"");
+        QTest::newRow("single quotes") << QStringLiteral("'cytat'");
+        QTest::newRow("a quote alone") << QStringLiteral("\"");
+    }
+
+    void folderNamesWithBlanksAndQuotes()
+    {
+        QFETCH(QString, name);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        fx->AddLink(0, "http://luzny.pl", "L");
+        TForm1& form = fx->Start();
+        const QStringList links = RowLinks(*form.ListBox1);
+        const std::string folder = fx->Root() + name.toStdString() + "/";
+        fs::create_directories(folder);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        fx->boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(folder)));
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        const ModalRun run = RunModal<TForm3>([&form] { form.ToolButton13->trigger(); },
+                                              [](TForm3& d) {
+                                                  QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.opened && !run.leftOpen);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[1].text, QString::fromUtf8(kMoveOrNew));
+        QCOMPARE(form.ArchiveFolder, folder);
+        QCOMPARE(Archiwa(), folder);
+        QCOMPARE(platform::ReadFileBytes(folder + "dovra.db"), oldBytes);
+        QVERIFY(!fs::exists(oldDatabase));
+
+        fx->DestroyForm();
+        TForm1& next = fx->Start();
+        QCOMPARE(next.ArchiveFolder, folder);
+        QCOMPARE(RowLinks(*next.ListBox1), links);
     }
 
     void unchangedFolderDoesNothing()
@@ -676,6 +798,7 @@ private slots:
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
         QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+        QVERIFY(fs::is_empty(newFolder));  // the copy made for the move went again
     }
 
     // "Archiwa" cannot be written after a conversion (something took the
