@@ -57,16 +57,6 @@ void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The names in a folder, sorted.
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // One field of each row of a list: "<n>" of categories, "<l>" of links.
 QStringList RowFields(const LineListBox& box, const char* tag)
 {
@@ -251,7 +241,7 @@ private slots:
         VerifyBoxes({kFoundBox});
         VerifyOpened(form, {"Nowa"}, {"http://u1.pl", "http://u2.pl"});
         if (legacyFiles)
-            QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
+            QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
         QVERIFY(fs::is_regular_file(oldDatabase));
         QVERIFY(fx->Library().Calls().empty());
     }
@@ -305,7 +295,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         const auto calls = fx->Library().Calls();
         QCOMPARE(calls.size(), size_t(1));
         QCOMPARE(calls[0].exportName, std::string("_OpenArch"));
@@ -343,7 +333,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         for (const QString& name : files) {
             // Every file kept its bytes, under its old name or the ".bak" one.
             const std::string path = newFolder + name.toStdString();
@@ -406,7 +396,7 @@ private slots:
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kMoveOrNewBox});
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
         QVERIFY(!fs::exists(oldDatabase));
         QCOMPARE(form.ArchiveFolder, newFolder);
@@ -429,7 +419,7 @@ private slots:
         VerifyBoxes({kMoveOrNewBox, kMoveFailedBox});
         VerifyOldCatalogueKept(form);
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QVERIFY(fs::is_empty(newFolder + "dovra.db"));
     }
 
@@ -513,7 +503,7 @@ private slots:
         QVERIFY(boxes.TakeUnscripted().empty());
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(Archiwa(), kNoKey);
-        QCOMPARE(Names(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(FolderNames(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
         QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
     }
 
