@@ -17,8 +17,9 @@
 #include <QTimer>
 #include <QtGlobal>
 
-#include "window/widgets/LineListBox.h"
+#include "platform/IniFile.h"
 #include "platform/Process.h"
+#include "window/widgets/LineListBox.h"
 #include "window/mainwindow/dovra_.h"
 
 class BenchWorld {
@@ -37,14 +38,21 @@ public:
         qputenv("TMPDIR", QByteArray::fromStdString(root_ + "tmp"));
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(root_ + "run"));
         // The shipped update library (build/window/ beside build/bench/), so
-        // that start-up asks it as a real start does.
+        // that start-up asks it as a real start does. Without it start-up
+        // would wait for an answer to the missing library's warning, which
+        // nobody gives: the update check is then switched off instead.
         const std::string shipped = platform::ExtractFilePath(platform::ExecutablePath()) + "../window/update.so";
-        std::error_code missing;  // not built: start-up then warns about it
-        std::filesystem::copy_file(shipped, root_ + "bin/update.so", missing);
+        std::error_code missing;
+        if (!std::filesystem::copy_file(shipped, root_ + "bin/update.so", missing)) {
+            std::fprintf(stderr, "no %s: the update check is off\n", shipped.c_str());
+            platform::IniFile(SettingsPath()).WriteBool("Opcje", "Wersja", false);
+        }
     }
 
     // The default archive folder, where the catalogue is built.
     std::string ArchiveFolder() const { return root_ + "data/Quomira/"; }
+    // The settings file start-up reads.
+    std::string SettingsPath() const { return root_ + "data/Quomira/dovra.ini"; }
     // The stand-in executable path the window is started on.
     std::string ExePath() const { return root_ + "bin/quomira"; }
     std::string Root() const { return root_; }

@@ -30,8 +30,15 @@ private:
 
 }  // namespace
 
+void NeverDefault(QPushButton* button)
+{
+    button->setAutoDefault(false);
+    button->setDefault(false);
+}
+
 void EnterClicksWhenFocused(QPushButton* button)
 {
+    NeverDefault(button);
     button->installEventFilter(new EnterClicks(button));
 }
 

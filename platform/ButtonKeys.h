@@ -12,7 +12,12 @@ namespace platform {
 // Whether key is Enter: Return or the keypad's Enter.
 bool IsEnter(int key);
 
-// From now on Enter on button, while it has the focus, clicks it.
+// The button is never the dialog's default, so Enter elsewhere in the
+// dialog never clicks it.
+void NeverDefault(QPushButton* button);
+
+// The button is never the default, and from now on Enter on it, while it has
+// the focus, clicks it.
 void EnterClicksWhenFocused(QPushButton* button);
 
 }  // namespace platform

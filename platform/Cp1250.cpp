@@ -145,6 +145,12 @@ std::string Utf8ToCp1250(const std::string& text, Unmappable rule)
     return out;
 }
 
+std::string WithoutNul(std::string text)
+{
+    std::erase(text, '\0');
+    return text;
+}
+
 std::string LowerCase(const std::string& text)
 {
     std::string out = text;

@@ -26,6 +26,12 @@ std::string Utf8ToCp1250(const std::string& text, Unmappable rule);
 // The Unicode code point of one Windows-1250 byte (0xFFFD where undefined).
 char32_t Cp1250ToCodePoint(unsigned char byte);
 
+// Text without its NUL bytes. Program text holds none: SQLite and the
+// external libraries take texts as zero-terminated, so a NUL would cut a text
+// short when it is stored. Text entering the program (from Qt, text files and
+// legacy files) passes through here.
+std::string WithoutNul(std::string text);
+
 // Lower-cases Windows-1250 text through the code page: ASCII and the Polish
 // and other Central European capitals of Windows-1250 (Ł->ł, Ś->ś, Ż->ż ...).
 std::string LowerCase(const std::string& text);

@@ -1,5 +1,7 @@
 #include "platform/TextFile.h"
 
+#include <algorithm>
+
 #include "platform/Files.h"
 
 namespace platform {
@@ -50,12 +52,9 @@ std::size_t SequenceLength(const std::string& bytes, std::size_t i)
     return length;
 }
 
-}  // namespace
-
-bool IsUtf8Text(const std::string& bytes)
+// Whether the bytes are well-formed UTF-8 holding a multi-byte character.
+bool IsMultiByteUtf8(const std::string& bytes)
 {
-    if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0)
-        return true;
     bool multiByte = false;
     for (std::size_t i = 0; i < bytes.size();) {
         const std::size_t length = SequenceLength(bytes, i);
@@ -67,13 +66,59 @@ bool IsUtf8Text(const std::string& bytes)
     return multiByte;
 }
 
+// One line of a file without the mark: converted from UTF-8 when it is valid
+// UTF-8 holding a multi-byte character, otherwise Windows-1250 bytes as they
+// are.
+std::string LineToCp1250(const std::string& line, Unmappable rule)
+{
+    return IsMultiByteUtf8(line) ? Utf8ToCp1250(line, rule) : line;
+}
+
+// The text of a file with the mark, UTF-8 throughout: a byte that begins no
+// well-formed sequence (a Windows-1250 letter pasted into the file) is kept
+// as the Windows-1250 character it is rather than lost as "?".
+std::string MarkedUtf8ToCp1250(const std::string& text, Unmappable rule)
+{
+    std::string out;
+    out.reserve(text.size());
+    std::size_t run = 0;  // where the current run of well-formed sequences began
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = SequenceLength(text, i);
+        if (length > 0) {
+            i += length;
+            continue;
+        }
+        out += Utf8ToCp1250(text.substr(run, i - run), rule);
+        out += text[i];
+        run = ++i;
+    }
+    return out + Utf8ToCp1250(text.substr(run), rule);
+}
+
+}  // namespace
+
+bool IsUtf8Text(const std::string& bytes)
+{
+    return bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 || IsMultiByteUtf8(bytes);
+}
+
 std::string TextFileToCp1250(const std::string& bytes, Unmappable rule)
 {
-    if (!IsUtf8Text(bytes))
-        return bytes;
-    if (bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0)
-        return Utf8ToCp1250(bytes.substr(kByteOrderMark.size()), rule);
-    return Utf8ToCp1250(bytes, rule);
+    const std::string text = WithoutNul(bytes);
+    if (text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0)
+        return MarkedUtf8ToCp1250(text.substr(kByteOrderMark.size()), rule);
+    if (IsUtf8Text(text))
+        return Utf8ToCp1250(text, rule);  // every line is UTF-8 or ASCII: one pass
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        out += LineToCp1250(text.substr(start, end - start), rule);
+        if (end == text.size())
+            return out;
+        out += text[end];
+        start = end + 1;
+    }
 }
 
 std::vector<std::string> LoadTextLines(const std::string& path, Unmappable rule)

@@ -48,8 +48,37 @@ TEST(TextFile, ConvertsUtf8AndKeepsOtherBytes)
     EXPECT_EQ(TextFileToCp1250(links, Unmappable::Question), links);
     EXPECT_EQ(TextFileToCp1250(utf8, Unmappable::Question), links);
     EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF" + utf8, Unmappable::PercentUtf8), links);
-    // With the mark, a broken sequence becomes "?".
-    EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF" "a\xB3", Unmappable::PercentUtf8), "a?");
+    // With the mark, a byte that is not UTF-8 is kept as the Windows-1250
+    // character it is, not lost as "?".
+    EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF" "a\xB3", Unmappable::PercentUtf8), "a\xB3");
+}
+
+TEST(TextFile, DecidesTheEncodingLineByLine)
+{
+    const std::string utf8 = "http://za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.pl";  // zażółć
+    const std::string cp = "http://za\xBF\xF3\xB3\xE6.pl";                   // the same in Windows-1250
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string nul(1, '\0');
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string text;
+    } cases[] = {
+        {"one Windows-1250 line among UTF-8 lines", utf8 + "\r\n" + cp + "\r\n" + utf8 + "\n",
+         cp + "\r\n" + cp + "\r\n" + cp + "\n"},
+        {"a stray byte makes its own line Windows-1250, no other", utf8 + "\xB3\r" + utf8 + "\n" + utf8,
+         utf8 + "\xB3\r" + cp + "\n" + cp},
+        {"ASCII lines are the same bytes either way", "www.a.pl\r\n" + utf8 + "\r\n\r\nwww.b.pl",
+         "www.a.pl\r\n" + cp + "\r\n\r\nwww.b.pl"},
+        {"the mark: UTF-8 throughout, a byte that is not UTF-8 kept as Windows-1250",
+         mark + utf8 + "\r\n" + cp + "\r\n" + utf8 + "\xB3" + utf8 + "\xC5",
+         cp + "\r\n" + cp + "\r\n" + cp + "\xB3" + cp + "\xC5"},
+        {"NUL bytes are dropped in either encoding", "http://a" + nul + "b\r\n" + utf8 + nul + "\r\n" + cp + nul,
+         "http://ab\r\n" + cp + "\r\n" + cp},
+        {"NUL bytes are dropped after the mark", mark + nul + utf8 + nul, cp},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TextFileToCp1250(c.bytes, Unmappable::PercentUtf8), c.text) << c.name;
 }
 
 TEST(TextFile, CharactersOutsideTheCodePage)

@@ -133,3 +133,15 @@ TEST_F(LegacyTest, WithoutCategoryFileNothingIsReadAndTheFolderStays)
     EXPECT_EQ(DbImportLegacyFolder(fresh.path(), temp, "missing/"), DbOk);
     EXPECT_EQ(Sql(fresh.path() + "dovra.db", "select count(*) from sqlite_master"), (Rows{{"3"}}));
 }
+
+TEST_F(LegacyTest, NulBytesAreDroppedAsTheFilesAreRead)
+{
+    // A NUL would end the text in the inserts' SQL: dropped, the rest kept.
+    const std::string nul(1, '\0');
+    MakeFiles(legacy, {{"kategorie", "<n>Pr" + nul + "aca</n>\r\n"},
+                       {"kat1", "<n>http://a" + nul + "b/after-nul</n><o>o" + nul + "pis</o>" + nul + "\r\n"}});
+    ASSERT_EQ(DbImportLegacyFolder(dir, temp, run), DbOk);
+    EXPECT_EQ(Q("select NAME, length(cast(NAME as blob)) from CATEGS"), (Rows{{"Praca", "5"}}));
+    EXPECT_EQ(Q("select LINK, length(cast(LINK as blob)), DESCR, length(cast(DESCR as blob)) from LINKS"),
+              (Rows{{"http://ab/after-nul", "19", "opis", "4"}}));
+}

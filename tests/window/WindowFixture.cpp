@@ -184,9 +184,14 @@ bool ShowAndWait(TForm1& form)
 
 WindowFixture::Rows WindowFixture::Query(const std::string& sql) const
 {
+    return QueryIn(SettingsFolder(), sql);
+}
+
+WindowFixture::Rows WindowFixture::QueryIn(const std::string& folder, const std::string& sql) const
+{
     Rows rows;
     sqlite3* db = nullptr;
-    const std::string path = SettingsFolder() + "dovra.db";
+    const std::string path = folder + "dovra.db";
     if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         QTest::qFail(qPrintable(QStringLiteral("cannot open ") + QString::fromStdString(path)), __FILE__, __LINE__);

@@ -75,6 +75,8 @@ public:
     // text bytes ("" for NULL). Fails the test's QVERIFY when the query fails.
     using Rows = std::vector<std::vector<std::string>>;
     Rows Query(const std::string& sql) const;
+    // The same on the catalogue file of another folder (ending with "/").
+    Rows QueryIn(const std::string& folder, const std::string& sql) const;
 
     // Creates the window and runs its start-up inside the handler guard.
     TForm1& Start();

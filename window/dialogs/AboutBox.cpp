@@ -6,7 +6,6 @@
 #include <QMouseEvent>
 #include <QUrl>
 
-#include "platform/HandlerGuard.h"
 #include "platform/Opener.h"
 #include "platform/QtText.h"
 
@@ -44,7 +43,7 @@ void SetStyle(QLabel* label, bool underline)
 }  // namespace
 
 TForm6::TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes)
-    : QDialog(owner), opener_(opener), boxes_(boxes)
+    : GuardedDialog(owner, boxes), opener_(opener)
 {
     setWindowTitle(QStringLiteral("o programie"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -125,11 +124,11 @@ bool TForm6::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::Enter:
         if (contact)
-            platform::RunGuarded(boxes_, [&] { Label4MouseEnter(static_cast<QLabel*>(watched)); });
+            Guarded([&] { Label4MouseEnter(static_cast<QLabel*>(watched)); });
         break;
     case QEvent::Leave:
         if (contact)
-            platform::RunGuarded(boxes_, [&] { Label4MouseLeave(static_cast<QLabel*>(watched)); });
+            Guarded([&] { Label4MouseLeave(static_cast<QLabel*>(watched)); });
         break;
     case QEvent::MouseButtonRelease: {
         const auto* mouse = static_cast<QMouseEvent*>(event);
@@ -137,11 +136,11 @@ bool TForm6::eventFilter(QObject* watched, QEvent* event)
         if (mouse->button() != Qt::LeftButton || !widget || !widget->rect().contains(mouse->position().toPoint()))
             break;
         if (watched == Label4)
-            platform::RunGuarded(boxes_, [this] { Label4Click(); });
+            Guarded([this] { Label4Click(); });
         else if (watched == Label5)
-            platform::RunGuarded(boxes_, [this] { Label5Click(); });
+            Guarded([this] { Label5Click(); });
         else
-            platform::RunGuarded(boxes_, [this] { FormClick(); });
+            Guarded([this] { FormClick(); });
         return true;
     }
     default:

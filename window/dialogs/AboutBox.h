@@ -4,7 +4,7 @@
 // no border and no buttons.
 #pragma once
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QFrame;
 class QLabel;
@@ -23,7 +23,7 @@ inline constexpr char kWebPage[] = "http://www.example.org/quomira/";
 inline constexpr char kNotice[] = "Program darmowy. Kliknij, aby zamknąć.";
 }  // namespace about
 
-class TForm6 : public QDialog {
+class TForm6 final : public GuardedDialog {
     Q_OBJECT
 public:
     // opener: the main window's, for the two contact labels; boxes: where
@@ -60,5 +60,4 @@ private:
     QLabel* AddLabel(const QString& text, int top, int left, int pixelSize, bool bold, const QColor& colour);
 
     platform::Opener& opener_;
-    platform::Boxes& boxes_;
 };

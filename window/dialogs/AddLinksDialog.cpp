@@ -14,7 +14,6 @@
 #include "platform/Convert.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
@@ -42,7 +41,7 @@ QFont PixelFont(const QString& family)
 }  // namespace
 
 TForm2::TForm2(QWidget* owner, const platform::ImageList& images, platform::Boxes& boxes)
-    : QDialog(owner), images_(images), boxes_(boxes)
+    : GuardedDialog(owner, boxes), images_(images)
 {
     setWindowTitle(QStringLiteral("Dodaj linki"));
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
@@ -50,12 +49,6 @@ TForm2::TForm2(QWidget* owner, const platform::ImageList& images, platform::Boxe
     CreateComponents();
     resize(kDesignWidth, kDesignHeight);
     FormCreate();
-}
-
-template <class Handler>
-void TForm2::Guarded(Handler handler)
-{
-    platform::RunGuarded(boxes_, handler);
 }
 
 void TForm2::CreateComponents()
@@ -81,14 +74,11 @@ void TForm2::CreateComponents()
     Label1 = new QLabel(QStringLiteral("Do ktaegorii : "), this);
     BitBtn1 = new QPushButton(QStringLiteral("Anuluj"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Dodaj linki"), this);
-    for (QPushButton* button : {BitBtn1, BitBtn2}) {
-        // Enter clicks the focused button; elsewhere it is the key handler's.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-        button->installEventFilter(this);
-    }
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
+    // Enter clicks the focused button; elsewhere it is the key handler's.
+    for (QPushButton* button : {BitBtn1, BitBtn2})
+        platform::EnterClicksWhenFocused(button);
+    ConnectClick(BitBtn1, &TForm2::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm2::BitBtn2Click);
 
     setTabOrder(BitBtn2, CheckListBox1);
     setTabOrder(CheckListBox1, ComboBox1);
@@ -194,27 +184,14 @@ void TForm2::ComboBox1DrawItem(QPainter& painter, const QRect& rect, int index, 
 
 bool TForm2::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (auto* button = qobject_cast<QPushButton*>(watched); button && IsEnter(key)) {
-            button->click();
-            return true;
-        }
-        if ((watched == CheckListBox1 || watched == ComboBox1) && (IsEnter(key) || key == Qt::Key_Escape)) {
-            Guarded([this, key] { FormKeyDown(key); });
-            return true;
-        }
-    }
+    if ((watched == CheckListBox1 || watched == ComboBox1) &&
+        TakeKey(event, Keys::EnterEscape, [this](int key) { FormKeyDown(key); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    if (IsEnter(key) || key == Qt::Key_Escape) {
-        Guarded([this, key] { FormKeyDown(key); });
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeKey(event, Keys::EnterEscape, [this](int key) { FormKeyDown(key); }))
+        QDialog::keyPressEvent(event);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class CheckListBox;
 class QComboBox;
@@ -26,7 +26,7 @@ class Boxes;
 class ImageList;
 }  // namespace platform
 
-class TForm2 : public QDialog {
+class TForm2 final : public GuardedDialog {
     Q_OBJECT
 public:
     // images: the main window's image list (the row images); boxes: where
@@ -69,10 +69,6 @@ private:
     void CreateComponents();
     // Places the controls by their anchors for the current client size.
     void PlaceControls();
-    // Runs a handler inside the guard.
-    template <class Handler>
-    void Guarded(Handler handler);
 
     const platform::ImageList& images_;
-    platform::Boxes& boxes_;
 };

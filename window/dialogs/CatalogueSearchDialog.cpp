@@ -27,7 +27,6 @@
 #include "store/Db_funcs.h"
 #include "platform/Files.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
@@ -95,7 +94,7 @@ std::string JoinField(const LineListBox& box, const std::vector<int>& rows, cons
 
 }  // namespace
 
-TForm9::TForm9(TForm1& form) : QDialog(&form), form_(form)
+TForm9::TForm9(TForm1& form) : GuardedDialog(&form, form.boxes), form_(form)
 {
     setWindowTitle(QStringLiteral("Szukaj w katalogu :"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint |
@@ -108,12 +107,6 @@ TForm9::TForm9(TForm1& form) : QDialog(&form), form_(form)
     if (const QScreen* screen = form.screen() ? form.screen() : QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
     FormCreate();
-}
-
-template <class Handler>
-void TForm9::Guarded(Handler handler)
-{
-    platform::RunGuarded(form_.boxes, handler);
 }
 
 void TForm9::CreateComponents()
@@ -163,11 +156,9 @@ void TForm9::CreateComponents()
     buttons->addWidget(BitBtn2);
     buttons->addWidget(BitBtn1);
     layout->addLayout(buttons);
-    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3}) {
-        // Enter is the edit's and the list's; no button takes it.
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
+    // Enter is the edit's and the list's; no button takes it.
+    for (QPushButton* button : {BitBtn1, BitBtn2, BitBtn3})
+        platform::NeverDefault(button);
 
     CreateMenu();
     ConnectHandlers();
@@ -222,12 +213,9 @@ void TForm9::CreateMenu()
 
 void TForm9::ConnectHandlers()
 {
-    const auto onClick = [this](QPushButton* button, void (TForm9::*handler)()) {
-        connect(button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-    };
-    onClick(BitBtn1, &TForm9::BitBtn1Click);
-    onClick(BitBtn2, &TForm9::BitBtn2Click);
-    onClick(BitBtn3, &TForm9::BitBtn3Click);
+    ConnectClick(BitBtn1, &TForm9::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm9::BitBtn2Click);
+    ConnectClick(BitBtn3, &TForm9::BitBtn3Click);
     const auto onTriggered = [this](QAction* action, void (TForm9::*handler)()) {
         connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
     };
@@ -423,25 +411,16 @@ void TForm9::RemoveRowsOfLinks(const std::vector<std::string>& lines)
 
 bool TForm9::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (IsEnter(key)) {
-            Guarded([this, key] { Edit1KeyPress(key); });
-            return true;
-        }
-    }
+    if (watched == Edit1 && TakeKey(event, Keys::Enter, [this](int key) { Edit1KeyPress(key); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TForm9::keyPressEvent(QKeyEvent* event)
 {
     // Escape does not close this dialog, and Enter clicks no button.
-    const int key = event->key();
-    if (IsEnter(key) || key == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeKey(event, Keys::EnterEscape, nullptr))
+        QDialog::keyPressEvent(event);
 }
 
 void TForm9::resizeEvent(QResizeEvent* event)

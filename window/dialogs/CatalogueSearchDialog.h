@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QAction;
 class QCheckBox;
@@ -27,7 +27,7 @@ class QStandardItemModel;
 class LineListBox;
 class TForm1;
 
-class TForm9 : public QDialog {
+class TForm9 final : public GuardedDialog {
     Q_OBJECT
 public:
     explicit TForm9(TForm1& form);
@@ -82,8 +82,6 @@ private:
     void ConnectHandlers();
     // Removes every row that shows one of the links of the given lines.
     void RemoveRowsOfLinks(const std::vector<std::string>& lines);
-    template <class Handler>
-    void Guarded(Handler handler);
 
     TForm1& form_;
     QStandardItemModel* headerModel_ = nullptr;

@@ -6,7 +6,6 @@
 #include "platform/ButtonKeys.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
@@ -25,9 +24,9 @@ constexpr int kSortImage = 17;
 }  // namespace
 
 TForm4::TForm4(QWidget* owner, platform::Boxes& boxes, const platform::ImageList& images)
-    : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                         Qt::MSWindowsFixedSizeDialogHint),
-      boxes_(boxes),
+    : GuardedDialog(owner, boxes,
+                    Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                        Qt::MSWindowsFixedSizeDialogHint),
       images_(images)
 {
     setWindowTitle(QStringLiteral("Zmiana kolejności kategorii"));
@@ -62,23 +61,17 @@ QPushButton* TForm4::Button(const QRect& place, const QString& caption, const QS
     button->setGeometry(place);
     button->setToolTip(hint);
     // Enter presses no button of its own accord, only the focused one.
-    button->setAutoDefault(false);
-    button->setDefault(false);
     platform::EnterClicksWhenFocused(button);
     return button;
 }
 
 void TForm4::ConnectHandlers()
 {
-    const auto connectGuarded = [this](QPushButton* button, void (TForm4::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { platform::RunGuarded(boxes_, [this, handler] { (this->*handler)(); }); });
-    };
-    connectGuarded(BitBtn1, &TForm4::BitBtn1Click);
-    connectGuarded(BitBtn2, &TForm4::BitBtn2Click);
-    connectGuarded(BitBtn3, &TForm4::BitBtn3Click);
-    connectGuarded(BitBtn4, &TForm4::BitBtn4Click);
-    connectGuarded(BitBtn5, &TForm4::BitBtn5Click);
+    ConnectClick(BitBtn1, &TForm4::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm4::BitBtn2Click);
+    ConnectClick(BitBtn3, &TForm4::BitBtn3Click);
+    ConnectClick(BitBtn4, &TForm4::BitBtn4Click);
+    ConnectClick(BitBtn5, &TForm4::BitBtn5Click);
 }
 
 void TForm4::FormCreate()

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 #include "window/logic/CategoryOrder.h"
 
@@ -19,7 +19,7 @@ class Boxes;
 class ImageList;
 }  // namespace platform
 
-class TForm4 : public QDialog {
+class TForm4 final : public GuardedDialog {
     Q_OBJECT
 public:
     // images is the main window's image list: the rows show its category
@@ -54,6 +54,5 @@ private:
     // Rewrites the rows in the new order; selection and focus follow their lines.
     void ApplyOrder(const RowOrder& order);
 
-    platform::Boxes& boxes_;
     const platform::ImageList& images_;
 };

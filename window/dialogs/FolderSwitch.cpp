@@ -114,8 +114,12 @@ bool TForm3::ConvertLegacyFolder(const std::string& newFolder, const std::string
     if (result != DbOk)
         form1_.ArchiveFolder = oldFolder;
     SetAside(false);
-    // Whatever the result, the legacy files are set aside.
-    SetLegacyFilesAside(newFolder);
+    // Whatever the result, the legacy files are set aside; one that keeps
+    // its name after a conversion would be offered again.
+    const std::vector<std::string> kept = SetLegacyFilesAside(newFolder);
+    if (result == DbOk)
+        for (const std::string& path : kept)
+            form1_.WarnLegacyFileKept(this, path);
     return result == DbOk;
 }
 
@@ -127,16 +131,22 @@ void TForm3::SetAside(bool aside)
     setEnabled(!aside);
 }
 
-void TForm3::SetLegacyFilesAside(const std::string& folder)
+std::vector<std::string> TForm3::SetLegacyFilesAside(const std::string& folder)
 {
     // An older set-aside file keeps its place: the legacy file then keeps
     // its own name.
+    std::vector<std::string> kept;
+    const auto setAside = [&kept](const std::string& path) {
+        if (!platform::RenameNoReplace(path, path + kAsideSuffix))
+            kept.push_back(path);
+    };
     if (platform::FileExists(folder + kLegacyFile)) {
-        platform::RenameNoReplace(folder + kLegacyFile, folder + kLegacyFile + kAsideSuffix);
+        setAside(folder + kLegacyFile);
     } else if (platform::FileExists(folder + kLegacyPart1) && platform::FileExists(folder + kLegacyPart2)) {
-        platform::RenameNoReplace(folder + kLegacyPart1, folder + kLegacyPart1 + kAsideSuffix);
-        platform::RenameNoReplace(folder + kLegacyPart2, folder + kLegacyPart2 + kAsideSuffix);
+        setAside(folder + kLegacyPart1);
+        setAside(folder + kLegacyPart2);
     }
+    return kept;
 }
 
 int TForm3::NoDatabaseInFolder(const std::string& newFolder)

@@ -13,7 +13,6 @@
 #include "window/widgets/CategoryCombo.h"
 #include "platform/Convert.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
@@ -31,7 +30,7 @@ using platform::IsEnter;
 }  // namespace
 
 TForm7::TForm7(QWidget* owner, const platform::ImageList& images, platform::Boxes& boxes)
-    : QDialog(owner), images_(images), boxes_(boxes)
+    : GuardedDialog(owner, boxes), images_(images)
 {
     setWindowTitle(QStringLiteral("Przenieś linki do kategorii"));
     // A fixed single border with only the close box.
@@ -40,12 +39,6 @@ TForm7::TForm7(QWidget* owner, const platform::ImageList& images, platform::Boxe
     setFixedSize(331, 125);
     CreateComponents();
     FormCreate();
-}
-
-template <class Handler>
-void TForm7::Guarded(Handler handler)
-{
-    platform::RunGuarded(boxes_, handler);
 }
 
 void TForm7::CreateComponents()
@@ -73,20 +66,17 @@ void TForm7::CreateComponents()
     auto* buttons = new QHBoxLayout;
     BitBtn1 = new QPushButton(QStringLiteral("Anuluj"), this);
     BitBtn2 = new QPushButton(QStringLiteral("Przenieś"), this);
-    for (QPushButton* button : {BitBtn1, BitBtn2}) {
-        // Enter and Escape are the key handler's, not a default button's;
-        // Enter on a focused button clicks that button.
-        button->setAutoDefault(false);
-        button->setDefault(false);
+    // Enter and Escape are the key handler's, not a default button's;
+    // Enter on a focused button clicks that button.
+    for (QPushButton* button : {BitBtn1, BitBtn2})
         platform::EnterClicksWhenFocused(button);
-    }
     buttons->addWidget(BitBtn1);
     buttons->addStretch();
     buttons->addWidget(BitBtn2);
     layout->addLayout(buttons);
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
+    ConnectClick(BitBtn1, &TForm7::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm7::BitBtn2Click);
     ComboBox1->setFocus();
 }
 
@@ -152,23 +142,13 @@ void TForm7::ComboBox1KeyDown(int key)
 
 bool TForm7::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == ComboBox1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (IsEnter(key) || key == Qt::Key_Escape) {
-            Guarded([this, key] { ComboBox1KeyDown(key); });
-            return true;
-        }
-    }
+    if (watched == ComboBox1 && TakeKey(event, Keys::EnterEscape, [this](int key) { ComboBox1KeyDown(key); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TForm7::keyPressEvent(QKeyEvent* event)
 {
-    const int key = event->key();
-    if (IsEnter(key) || key == Qt::Key_Escape) {
-        Guarded([this, key] { ComboBox1KeyDown(key); });
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeKey(event, Keys::EnterEscape, [this](int key) { ComboBox1KeyDown(key); }))
+        QDialog::keyPressEvent(event);
 }

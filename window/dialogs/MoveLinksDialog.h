@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QComboBox;
 class QGroupBox;
@@ -23,7 +23,7 @@ class Boxes;
 class ImageList;
 }  // namespace platform
 
-class TForm7 : public QDialog {
+class TForm7 final : public GuardedDialog {
     Q_OBJECT
 public:
     static constexpr int LineRole = Qt::UserRole;
@@ -61,10 +61,6 @@ protected:
 private:
     void CreateComponents();
     void StoreResult(int id);
-    // Runs a handler inside the guard.
-    template <class Handler>
-    void Guarded(Handler handler);
 
     const platform::ImageList& images_;
-    platform::Boxes& boxes_;
 };

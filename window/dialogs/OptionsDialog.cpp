@@ -11,7 +11,7 @@
 #include <QVariant>
 
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
+#include "platform/ButtonKeys.h"
 #include "platform/IniFile.h"
 #include "window/widgets/UpDown.h"
 #include "window/widgets/RadioGroup.h"
@@ -37,8 +37,7 @@ QPushButton* Button(const QString& caption, QWidget* parent, const QRect& geomet
     auto* button = new QPushButton(caption, parent);
     button->setGeometry(geometry);
     // Enter is no shortcut for any button of this dialog.
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    platform::NeverDefault(button);
     return button;
 }
 
@@ -69,7 +68,7 @@ QLineEdit* FolderEdit(QWidget* parent, const QRect& geometry)
 
 }  // namespace
 
-TForm3::TForm3(TForm1& form1) : QDialog(&form1), form1_(form1)
+TForm3::TForm3(TForm1& form1) : GuardedDialog(&form1, form1.boxes), form1_(form1)
 {
     setWindowTitle(QStringLiteral("Opcje programu"));
     // A fixed single border with only the close box.
@@ -82,12 +81,6 @@ TForm3::TForm3(TForm1& form1) : QDialog(&form1), form1_(form1)
     CreateComponents();
     ConnectHandlers();
     FormCreate();
-}
-
-template <class Handler>
-void TForm3::Guarded(Handler handler)
-{
-    platform::RunGuarded(form1_.boxes, handler);
 }
 
 void TForm3::CreateComponents()
@@ -143,18 +136,14 @@ void TForm3::CreateMonitorGroup()
 
 void TForm3::ConnectHandlers()
 {
-    const struct {
-        QPushButton* button;
-        void (TForm3::*handler)();
-    } buttons[] = {
-        {BitBtn1, &TForm3::BitBtn1Click}, {BitBtn2, &TForm3::BitBtn2Click}, {BitBtn3, &TForm3::BitBtn3Click},
-        {BitBtn4, &TForm3::BitBtn4Click}, {BitBtn5, &TForm3::BitBtn5Click}, {BitBtn6, &TForm3::BitBtn6Click},
-        {BitBtn7, &TForm3::BitBtn7Click}, {BitBtn8, &TForm3::BitBtn8Click},
-    };
-    for (const auto& b : buttons) {
-        const auto handler = b.handler;
-        connect(b.button, &QPushButton::clicked, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
-    }
+    ConnectClick(BitBtn1, &TForm3::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm3::BitBtn2Click);
+    ConnectClick(BitBtn3, &TForm3::BitBtn3Click);
+    ConnectClick(BitBtn4, &TForm3::BitBtn4Click);
+    ConnectClick(BitBtn5, &TForm3::BitBtn5Click);
+    ConnectClick(BitBtn6, &TForm3::BitBtn6Click);
+    ConnectClick(BitBtn7, &TForm3::BitBtn7Click);
+    ConnectClick(BitBtn8, &TForm3::BitBtn8Click);
     connect(UpDown1, &UpDown::Click, this, [this] { Guarded([this] { UpDown1Click(); }); });
 }
 

@@ -10,8 +10,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -22,7 +23,7 @@ class RadioGroup;
 class TForm1;
 class UpDown;
 
-class TForm3 : public QDialog {
+class TForm3 final : public GuardedDialog {
     Q_OBJECT
 public:
     // A child of the main window, whose members it reads and changes.
@@ -77,8 +78,6 @@ private:
     void CreateMonitorGroup();
     void ConnectHandlers();
     // Runs a handler inside the main window's guard.
-    template <class Handler>
-    void Guarded(Handler handler);
     // The folder picker for one field.
     void PickFolder(QLineEdit& edit);
     // The seconds shown for the up-down's position.
@@ -89,7 +88,8 @@ private:
     int SwitchStep(int state, const std::string& newFolder, const std::string& oldFolder);
     int AskAboutLegacyFiles(const std::string& newFolder);
     bool ConvertLegacyFolder(const std::string& newFolder, const std::string& oldFolder);
-    void SetLegacyFilesAside(const std::string& folder);
+    // The paths of the legacy files that kept their names.
+    std::vector<std::string> SetLegacyFilesAside(const std::string& folder);
     int NoDatabaseInFolder(const std::string& newFolder);
     void OpenCatalogue(const std::string& newFolder, const std::string& oldFolder);
     void MoveCatalogue(const std::string& newFolder);

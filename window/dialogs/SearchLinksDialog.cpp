@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "platform/ButtonKeys.h"
-#include "platform/HandlerGuard.h"
 #include "platform/QtText.h"
 #include "window/mainwindow/dovra_.h"
 
@@ -22,7 +21,7 @@ using platform::IsEnter;
 
 }  // namespace
 
-TForm8::TForm8(TForm1& form) : QDialog(&form), form_(form)
+TForm8::TForm8(TForm1& form) : GuardedDialog(&form, form.boxes), form_(form)
 {
     setWindowTitle(QStringLiteral("Szukaj"));
     // A fixed border with only the close box.
@@ -31,12 +30,6 @@ TForm8::TForm8(TForm1& form) : QDialog(&form), form_(form)
     setFixedSize(kClientWidth, kClientHeight);
     CreateComponents();
     FormCreate();
-}
-
-template <class Handler>
-void TForm8::Guarded(Handler handler)
-{
-    platform::RunGuarded(form_.boxes, handler);
 }
 
 void TForm8::CreateComponents()
@@ -66,8 +59,7 @@ void TForm8::CreateComponents()
     BitBtn2 = new QPushButton(QStringLiteral("Anuluj"), this);
     for (QPushButton* button : {BitBtn1, BitBtn2}) {
         // Enter and Escape belong to the edit, not to a default button.
-        button->setAutoDefault(false);
-        button->setDefault(false);
+        platform::NeverDefault(button);
         button->setMinimumWidth(75);
         lower->addWidget(button, 0, Qt::AlignBottom);
     }
@@ -80,8 +72,8 @@ void TForm8::CreateComponents()
     setTabOrder(BitBtn1, BitBtn2);
     Edit1->setFocus();
 
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn2Click(); }); });
+    ConnectClick(BitBtn1, &TForm8::BitBtn1Click);
+    ConnectClick(BitBtn2, &TForm8::BitBtn2Click);
 }
 
 void TForm8::FormCreate()
@@ -122,23 +114,14 @@ void TForm8::Edit1KeyPress(int key)
 
 bool TForm8::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == Edit1 && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (IsEnter(key) || key == Qt::Key_Escape) {
-            Guarded([this, key] { Edit1KeyPress(key); });
-            return true;
-        }
-    }
+    if (watched == Edit1 && TakeKey(event, Keys::EnterEscape, [this](int key) { Edit1KeyPress(key); }))
+        return true;
     return QDialog::eventFilter(watched, event);
 }
 
 void TForm8::keyPressEvent(QKeyEvent* event)
 {
     // Outside the edit Enter and Escape do nothing.
-    const int key = event->key();
-    if (IsEnter(key) || key == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!TakeKey(event, Keys::EnterEscape, nullptr))
+        QDialog::keyPressEvent(event);
 }

@@ -6,7 +6,7 @@
 // button, and Escape elsewhere does nothing.
 #pragma once
 
-#include <QDialog>
+#include "window/dialogs/GuardedDialog.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -14,7 +14,7 @@ class QLineEdit;
 class QPushButton;
 class TForm1;
 
-class TForm8 : public QDialog {
+class TForm8 final : public GuardedDialog {
     Q_OBJECT
 public:
     explicit TForm8(TForm1& form);
@@ -41,8 +41,6 @@ protected:
 
 private:
     void CreateComponents();
-    template <class Handler>
-    void Guarded(Handler handler);
 
     TForm1& form_;
 };

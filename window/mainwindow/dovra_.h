@@ -130,7 +130,8 @@ public:
     // Start-up's offer: when archiveFolder holds "dovra.ldb", or "dovrad1.z"
     // with "dovrad2.z", asks whether to convert; on Yes unpacks and imports
     // (UnpackAndImportLegacy) and, once that succeeded, gives the legacy
-    // files their ".bak" names. 0 when nothing was converted or the
+    // files their ".bak" names, warning about each file that keeps its own
+    // (WarnLegacyFileKept). 0 when nothing was converted or the
     // conversion succeeded, else the helper's result code.
     int ConvertLegacyDatabase(const std::string& tempFolder, const std::string& runTempSubfolder,
                               const std::string& archiveFolder);
@@ -154,10 +155,18 @@ public:
     // cannot be read) leaves it after the steps above.
     // On disk: the run subfolder it made is gone afterwards on every way
     // out, with whatever the library left in it; a name taken by something
-    // else is never touched. The legacy files are left as they are: their
+    // else is never touched. A "dovra.db" that the import created goes again
+    // unless the import succeeded (an exception included), so a failed
+    // conversion leaves no empty or partial catalogue behind; one that was
+    // there before stays. The legacy files are left as they are: their
     // backup names are the caller's.
     int UnpackAndImportLegacy(const std::string& tempFolder, const std::string& runTempSubfolder,
                               const std::string& archiveFolder);
+    // The warning, in a box of owner, that the legacy file at path kept its
+    // name after its catalogue was converted: its links are stored already
+    // and a second conversion would add them again. Start-up's conversion
+    // and the catalogue folder switch both show it.
+    void WarnLegacyFileKept(QWidget* owner, const std::string& path);
     // ---- search (dovra_search.cpp)
     void Szukajlinkuwkategorii1Click();
     void Szukaj1Click();

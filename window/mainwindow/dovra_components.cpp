@@ -204,30 +204,44 @@ void TForm1::CreateToolBar()
     addToolBar(Qt::TopToolBarArea, ToolBar1);
     setContextMenuPolicy(Qt::NoContextMenu);
 
-    ToolButton1 = ToolButton(QStringLiteral("Dodaj nowy link"), 0);
-    ToolButton2 = ToolButton(QStringLiteral("Dodaj linki ze schowka"), 1);
-    ToolButton3 = ToolButton(QStringLiteral("Dodaj linki z pliku"), 3);
-    ToolBar1->addSeparator();
-    ToolButton22 = ToolButton(QStringLiteral("Zmień link"), 5);
-    ToolButton23 = ToolButton(QStringLiteral("Zmień opis zaznaczonych linków"), 8);
-    ToolButton25 = ToolButton(QStringLiteral("Usuń wybrane linki"), 2);
-    ToolBar1->addSeparator();
-    ToolButton5 = ToolButton(QStringLiteral("Otwórz link(i) w domyślnym programie"), 25);
-    ToolButton6 = ToolButton(QStringLiteral("Kopiuj zaznaczone linki do schowka"), 9);
-    ToolButton7 = ToolButton(QStringLiteral("Kpiuj zaznaczone opisy do schowka"), 26);
-    ToolBar1->addSeparator();
-    ToolButton17 = ToolButton(QStringLiteral("Przesuń zaznaczone linki w górę"), 23);
-    ToolButton18 = ToolButton(QStringLiteral("Przesuń zaznaczone linki w dół"), 24);
-    ToolButton24 = ToolButton(QStringLiteral("Przenieś wybrane linki do innej kategorii"), 20);
-    ToolButton10 = ToolButton(QStringLiteral("Sortuj linki w kategorii"), 17);
-    ToolButton11 = ToolButton(QStringLiteral("Znajdź powtórki"), 19);
-    ToolBar1->addSeparator();
-    ToolButton29 = ToolButton(QStringLiteral("Szukaj linków w katalogu"), 18);
-    ToolButton20 = ToolButton(QStringLiteral("Monitorowanie schowka"), 27);
+    // The buttons in order, a null member for each separator: member, hint,
+    // image.
+    const struct {
+        QAction* TForm1::*member;
+        const char16_t* hint;
+        int image;
+    } buttons[] = {
+        {&TForm1::ToolButton1, u"Dodaj nowy link", 0},
+        {&TForm1::ToolButton2, u"Dodaj linki ze schowka", 1},
+        {&TForm1::ToolButton3, u"Dodaj linki z pliku", 3},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton22, u"Zmień link", 5},
+        {&TForm1::ToolButton23, u"Zmień opis zaznaczonych linków", 8},
+        {&TForm1::ToolButton25, u"Usuń wybrane linki", 2},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton5, u"Otwórz link(i) w domyślnym programie", 25},
+        {&TForm1::ToolButton6, u"Kopiuj zaznaczone linki do schowka", 9},
+        {&TForm1::ToolButton7, u"Kpiuj zaznaczone opisy do schowka", 26},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton17, u"Przesuń zaznaczone linki w górę", 23},
+        {&TForm1::ToolButton18, u"Przesuń zaznaczone linki w dół", 24},
+        {&TForm1::ToolButton24, u"Przenieś wybrane linki do innej kategorii", 20},
+        {&TForm1::ToolButton10, u"Sortuj linki w kategorii", 17},
+        {&TForm1::ToolButton11, u"Znajdź powtórki", 19},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton29, u"Szukaj linków w katalogu", 18},
+        {&TForm1::ToolButton20, u"Monitorowanie schowka", 27},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton13, u"Ustawienia programu", 6},
+        {&TForm1::ToolButton14, u"O programie", 11},
+        {nullptr, nullptr, 0},
+        {&TForm1::ToolButton16, u"Zamknij", 12},
+    };
+    for (const auto& b : buttons) {
+        if (b.member)
+            this->*b.member = ToolButton(QString::fromUtf16(b.hint), b.image);
+        else
+            ToolBar1->addSeparator();
+    }
     ToolButton20->setCheckable(true);
-    ToolBar1->addSeparator();
-    ToolButton13 = ToolButton(QStringLiteral("Ustawienia programu"), 6);
-    ToolButton14 = ToolButton(QStringLiteral("O programie"), 11);
-    ToolBar1->addSeparator();
-    ToolButton16 = ToolButton(QStringLiteral("Zamknij"), 12);
 }

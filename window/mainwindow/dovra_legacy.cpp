@@ -1,7 +1,9 @@
 // The external update and archive libraries, and the conversion of a
 // catalogue of the older storage generation ("dovra.ldb", or "dovrad1.z"
 // with "dovrad2.z") into the database at start-up.
+#include <filesystem>
 #include <memory>
+#include <vector>
 
 #include "platform/Boxes.h"
 #include "window/dialogs/ConversionProgress.h"
@@ -42,16 +44,27 @@ bool LegacyFilesPresent(const std::string& folder)
     return platform::FileExists(folder + kSingleFile) || LegacyPairPresent(folder);
 }
 
-// Each legacy file takes its ".bak" name in one step, replacing an older
-// backup: a rename that fails leaves both the file and the old backup.
-void GiveBackupNames(const std::string& folder)
+// Gives the legacy file at path its ".bak" name in one step, replacing an
+// older backup: a rename that fails leaves both the file and the old backup.
+// Adds path to kept when it fails.
+void GiveBackupName(const std::string& path, std::vector<std::string>& kept)
 {
+    if (!platform::RenameReplace(path, path + kBackupSuffix))
+        kept.push_back(path);
+}
+
+// The legacy files of folder take their ".bak" names; answers the paths of
+// those that kept their own.
+std::vector<std::string> GiveBackupNames(const std::string& folder)
+{
+    std::vector<std::string> kept;
     if (platform::FileExists(folder + kSingleFile)) {
-        platform::RenameReplace(folder + kSingleFile, folder + kSingleFile + kBackupSuffix);
+        GiveBackupName(folder + kSingleFile, kept);
     } else if (LegacyPairPresent(folder)) {
-        platform::RenameReplace(folder + kFirstOfPair, folder + kFirstOfPair + kBackupSuffix);
-        platform::RenameReplace(folder + kSecondOfPair, folder + kSecondOfPair + kBackupSuffix);
+        GiveBackupName(folder + kFirstOfPair, kept);
+        GiveBackupName(folder + kSecondOfPair, kept);
     }
+    return kept;
 }
 
 // Removes the run subfolder this conversion made, on every way out.
@@ -70,6 +83,36 @@ public:
 
 private:
     std::string path_;
+};
+
+// The catalogue file of an import: when nothing had its name before, it is
+// the import's own and goes again unless Keep() was called, so that a failed
+// conversion leaves no empty or partial catalogue for the next start or
+// folder switch to take for the converted one.
+class ImportedCatalogue {
+public:
+    explicit ImportedCatalogue(std::string path) : path_(std::move(path)), hadName_(NameTaken(path_)) {}
+    ~ImportedCatalogue()
+    {
+        if (!hadName_ && !kept_)
+            platform::DeleteFile(path_);
+    }
+    ImportedCatalogue(const ImportedCatalogue&) = delete;
+    ImportedCatalogue& operator=(const ImportedCatalogue&) = delete;
+
+    void Keep() { kept_ = true; }
+
+private:
+    // Anything with the name counts, even what cannot be looked at.
+    static bool NameTaken(const std::string& path)
+    {
+        std::error_code error;
+        return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
+    }
+
+    std::string path_;
+    bool hadName_;
+    bool kept_ = false;
 };
 
 }  // namespace
@@ -129,7 +172,11 @@ int TForm1::UnpackAndImportLegacy(const std::string& tempFolder, const std::stri
     // would answer.
     if (!made || !platform::FileExists(runFolder + "kategorie"))
         return DbOpenFailed;
-    return DbImportLegacyFolder(archiveFolder, tempFolder, runTempSubfolder);
+    ImportedCatalogue catalogue(archiveFolder + "dovra.db");
+    const int result = DbImportLegacyFolder(archiveFolder, tempFolder, runTempSubfolder);
+    if (result == DbOk)
+        catalogue.Keep();
+    return result;
 }
 
 int TForm1::ConvertLegacyDatabase(const std::string& tempFolder, const std::string& runTempSubfolder,
@@ -147,7 +194,8 @@ int TForm1::ConvertLegacyDatabase(const std::string& tempFolder, const std::stri
     const int result = UnpackAndImportLegacy(tempFolder, runTempSubfolder, archiveFolder);
     if (result != DbOk)
         return result;
-    GiveBackupNames(archiveFolder);
+    for (const std::string& path : GiveBackupNames(archiveFolder))
+        WarnLegacyFileKept(this, path);
     return DbOk;
 }
 
@@ -168,6 +216,16 @@ std::string TForm1::ExternalLibraryPath(const char* fileName) const
     // With the executable's folder unknown, the library counts as missing.
     const std::string folder = platform::ExtractFilePath(exePath_);
     return folder.empty() ? std::string() : folder + fileName;
+}
+
+void TForm1::WarnLegacyFileKept(QWidget* owner, const std::string& path)
+{
+    boxes.MessageBox(owner,
+                     QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
+                         QString::fromStdString(path) +
+                         QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego "
+                                        "konwersję ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę."),
+                     QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
 }
 
 void TForm1::WarnLibraryMissing(const char* fileName)

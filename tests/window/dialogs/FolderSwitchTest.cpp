@@ -34,6 +34,18 @@ const char* const kMoveFailed =
 const char* const kCannotOpen = "Nie można otworzyć bazy danych w wybranym katalogu archiwum linków.";
 const char* const kNoLibrary = "Nie znaleziono wymaganej biblioteki 'archuse.so'";
 
+const char* const kStartupQuestion =
+    "Znaleziono plik bazy danych starszego typu\nCzy uaktualnić ją do nowszej wersji ?\n"
+    "Wybranie (Nie) spowoduje rozpoczęcie pracy w pustej bazie danych.";
+
+// The warning about a converted legacy file that kept its name.
+std::string KeptNameWarning(const std::string& path)
+{
+    return "Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n" + path +
+           "\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego konwersję ponownie.\n"
+           "Przenieś ten plik w inne miejsce lub zmień jego nazwę.";
+}
+
 const std::string kNoKey = "<none>";
 
 // A box as the test expects it.
@@ -149,7 +161,13 @@ class FolderSwitchTest : public QObject {
     {
         for (int answer : answers)
             fx->boxes.Script(platform::BoxAnswer::Button(answer));
-        return RunModal<TForm3>([this] { fx->Form().ToolButton13->trigger(); },
+        return SaveWithFolderOn(fx->Form(), folder);
+    }
+
+    // The same for a window of the test's own, its boxes scripted already.
+    static ModalRun SaveWithFolderOn(TForm1& form, const std::string& folder)
+    {
+        return RunModal<TForm3>([&form] { form.ToolButton13->trigger(); },
                                 [&folder](TForm3& d) {
                                     TForm3::SetFolderText(*d.Edit2, folder);
                                     QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
@@ -344,6 +362,123 @@ private slots:
         QVERIFY(fs::is_regular_file(oldDatabase));
     }
 
+    // After a conversion a legacy file whose ".bak" name is taken keeps its
+    // name: the dialog says so, naming it, and opens the converted catalogue
+    // as always; the next start offers the file again, and No keeps the rows.
+    void convertedFileKeepsItsName_data()
+    {
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"};
+        QTest::newRow("archive pair") << QStringList{"dovrad1.z", "dovrad2.z"};
+    }
+
+    void convertedFileKeepsItsName()
+    {
+        QFETCH(QStringList, files);
+        TForm1& form = StartWithCatalogue();
+        ArchiveLibraryUnpacking();
+        std::vector<std::string> names{"dovra.db"};
+        std::vector<std::string> warnings;
+        for (const QString& file : files) {
+            const std::string name = file.toStdString();
+            WriteFile(newFolder + name, "legacy");
+            WriteFile(newFolder + name + ".bak", "older");
+            names.insert(names.end(), {name, name + ".bak"});
+            warnings.push_back(KeptNameWarning(newFolder + name));
+        }
+        std::sort(names.begin(), names.end());
+        const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
+        QVERIFY(!run.leftOpen);
+        std::vector<Box> boxes{kLegacyBox};
+        for (const std::string& warning : warnings)
+            boxes.push_back({warning.c_str(), "Ostrzeżenie", 0x30});
+        VerifyBoxes(boxes);
+        VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});
+        const WindowFixture::Rows rows{{"", "http://p1.pl"}, {"Praca", "http://d1.pl"}};
+        const std::string sql = "SELECT IFNULL(C.NAME, ''), L.LINK FROM LINKS L LEFT JOIN CATEGS C ON C.ID = L.CAT_ID "
+                                "ORDER BY L.ID";
+        QCOMPARE(fx->QueryIn(newFolder, sql), rows);
+        QCOMPARE(Names(newFolder), names);
+        for (const QString& file : files) {
+            QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString()), std::string("legacy"));
+            QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString() + ".bak"), std::string("older"));
+        }
+
+        fx->DestroyForm();
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdNo));
+        fx->Start();
+        VerifyBoxes({{kStartupQuestion, "Zapytanie", 0x24, "TForm1"}});
+        QCOMPARE(fx->QueryIn(newFolder, sql), rows);
+    }
+
+    // A conversion that ends in an exception (a legacy file that cannot be
+    // read) removes the catalogue that it made in the new folder: the next
+    // save finds the legacy file again and converts it.
+    void conversionExceptionLeavesNoCatalogue()
+    {
+        TForm1& form = StartWithCatalogue();
+        ArchiveLibraryUnpacking();
+        const std::string unpacked = fx->Root() + "unpacked/";
+        fs::remove(unpacked + "kat1");
+        fs::create_symlink("/proc/self/mem", unpacked + "kat1");
+        WriteFile(newFolder + "dovra.ldb", "legacy");
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        std::vector<std::string> afterFailure;
+        QString failure;
+        const ModalRun run = RunModal<TForm3>([this] { fx->Form().ToolButton13->trigger(); },
+                                              [&](TForm3& d) {
+                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                                  afterFailure = Names(newFolder);
+                                                  const auto asked = fx->boxes.TakeAsked();
+                                                  failure = asked.size() == 2 ? asked[1].Describe() : QString();
+                                                  fs::remove(unpacked + "kat1");
+                                                  WriteFile(unpacked + "kat1", "<n>http://d1.pl</n><o>D1</o>\r\n");
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(!run.leftOpen);
+        QVERIFY2(failure.startsWith(QStringLiteral("ShowException")), qPrintable(failure));
+        QCOMPARE(afterFailure, std::vector<std::string>{"dovra.ldb"});
+        VerifyBoxes({kLegacyBox});
+        VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});
+        QCOMPARE(fx->QueryIn(newFolder, "SELECT COUNT(*) FROM CATEGS UNION ALL SELECT COUNT(*) FROM LINKS"),
+                 (WindowFixture::Rows{{"2"}, {"2"}}));
+        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
+    }
+
+    // A catalogue that appeared in the new folder while the question was
+    // open is not the conversion's: an exception in the conversion leaves it.
+    void conversionExceptionKeepsACatalogueItDidNotMake()
+    {
+        fx->AddCategory("Stara");
+        const std::string unpacked = fx->Root() + "unpacked/";
+        fs::create_directories(unpacked);
+        WriteFile(unpacked + "kategorie", "<n>Praca</n>\r\n");
+        fs::create_symlink("/proc/self/mem", unpacked + "kat1");
+        fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");
+        fx->Library().SetUnpackSource(unpacked);
+        WriteFile(newFolder + "dovra.ldb", "legacy");
+        BoxesActingOnText boxes;
+        boxes.text = QString::fromUtf8(kLegacy);
+        boxes.action = [this] { CatalogueInNewFolder(); };
+        boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        TForm1 form(boxes, fx->ExePath());
+        platform::RunGuarded(boxes, [&] { form.FormCreate(); });
+        const ModalRun run = SaveWithFolderOn(form, newFolder);
+        QVERIFY(run.leftOpen);
+        const auto asked = boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].text, QString::fromUtf8(kLegacy));
+        QCOMPARE(asked[1].kind, platform::BoxKind::ShowException);
+        QVERIFY(boxes.TakeUnscripted().empty());
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(fx->QueryIn(newFolder, "SELECT NAME FROM CATEGS"), WindowFixture::Rows{{"Nowa"}});
+        QCOMPARE(fx->QueryIn(newFolder, "SELECT LINK FROM LINKS ORDER BY ID"),
+                 (WindowFixture::Rows{{"http://u1.pl"}, {"http://u2.pl"}}));
+        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
+    }
+
     // A conversion that fails keeps the old folder; the legacy files are set
     // aside all the same and the question about the current catalogue
     // follows.
@@ -491,11 +626,7 @@ private slots:
         // A question box closed with the program answers as cancelled.
         boxes.action = [&form] { form.Zamknij2->trigger(); };
         boxes.Script(platform::BoxAnswer::Button(platform::IdCancel));
-        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
-                                              [this](TForm3& d) {
-                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
-                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
-                                              });
+        const ModalRun run = SaveWithFolderOn(form, newFolder);
         QVERIFY(run.opened && !run.leftOpen);
         const auto asked = boxes.TakeAsked();
         QCOMPARE(asked.size(), size_t(1));
@@ -524,11 +655,7 @@ private slots:
         platform::RunGuarded(boxes, [&] { form.FormCreate(); });
         ChooseCategory(form, 1);
         const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
-        const ModalRun run = RunModal<TForm3>([&] { form.ToolButton13->trigger(); },
-                                              [this](TForm3& d) {
-                                                  TForm3::SetFolderText(*d.Edit2, newFolder);
-                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
-                                              });
+        const ModalRun run = SaveWithFolderOn(form, newFolder);
         QVERIFY(run.leftOpen);
         const auto asked = boxes.TakeAsked();
         QCOMPARE(asked.size(), size_t(2));

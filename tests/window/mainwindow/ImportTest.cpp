@@ -648,6 +648,10 @@ private slots:
         QTest::newRow("UTF-8 with the mark") << QByteArray::fromStdString("\xEF\xBB\xBF" + utf8);
         QTest::newRow("UTF-8 without the mark") << QByteArray::fromStdString(utf8);
         QTest::newRow("Windows-1250") << QByteArray::fromStdString(Cp(utf8));
+        // Each line in its own encoding: one Windows-1250 line among UTF-8 ones.
+        const std::string mixed = "http://łódź.pl/ą\r\n" + Cp("www.żółw.pl\r\n") + "opis bez linku\r\n";
+        QTest::newRow("UTF-8 and Windows-1250 lines") << QByteArray::fromStdString(mixed);
+        QTest::newRow("the mark, and one Windows-1250 line") << QByteArray::fromStdString("\xEF\xBB\xBF" + mixed);
     }
 
     void filesInEitherEncodingStoreTheSameBytes()
@@ -660,6 +664,65 @@ private slots:
         QVERIFY(RunImport([&] { form.Dodajlinkizpliku1Click(); }, AddTo(2)));
         fx->boxes.TakeAsked();
         QCOMPARE(StoredLinks(praca), (Strings{"http://p1.pl", Cp("http://łódź.pl/ą"), Cp("www.żółw.pl")}));
+    }
+
+    // A NUL byte would end the text in the store's SQL: it is dropped where
+    // the text enters, so the dialog offers what is stored.
+    void aNulByteIsDroppedWhereTheTextEnters_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QByteArray>("entered");  // a file's bytes; UTF-8 for the others
+        QTest::addColumn<QByteArray>("stored");
+        const QByteArray link = QByteArray("http://a") + '\0' + "b/after-nul";
+        const QByteArray polish = QByteArray("http://ż") + '\0' + "ółw.pl";
+        QTest::newRow("Windows-1250 file") << "file" << QByteArray::fromStdString(Cp(polish.toStdString()))
+                                           << QByteArray::fromStdString(Cp("http://żółw.pl"));
+        QTest::newRow("UTF-8 file") << "file" << polish << QByteArray::fromStdString(Cp("http://żółw.pl"));
+        QTest::newRow("clipboard") << "clipboard" << link << QByteArray("http://ab/after-nul");
+        QTest::newRow("typed in the add box") << "add" << link << QByteArray("http://ab/after-nul");
+    }
+
+    void aNulByteIsDroppedWhereTheTextEnters()
+    {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, entered);
+        QFETCH(QByteArray, stored);
+        TForm1& form = StartOn(2);
+        const QString text = QString::fromUtf8(entered);
+        Offer offer;
+        if (source == "file") {
+            const std::string path = fx->Root() + "nul.txt";
+            WriteFile(path, entered.toStdString() + "\r\n");
+            fx->boxes.Script(BoxAnswer::Path(QString::fromStdString(path)));
+            QVERIFY(RunImport([&] { form.Dodajlinkizpliku1Click(); }, AddTo(2), &offer));
+        } else if (source == "clipboard") {
+            clip->Hold(text);
+            QVERIFY(RunImport([&] { form.Dodajlinkzeschowka1Click(); }, AddTo(2), &offer));
+        } else {
+            fx->boxes.Script(BoxAnswer::Text(text));
+            form.Dodajnowylink1Click();
+        }
+        fx->boxes.TakeAsked();
+        if (source != "add")
+            QCOMPARE(offer.candidates, Strings{stored.toStdString()});
+        QCOMPARE(fx->Query("SELECT LINK, length(CAST(LINK AS BLOB)) FROM LINKS WHERE CAT_ID = " +
+                           std::to_string(praca) + " ORDER BY POS DESC LIMIT 1"),
+                 (WindowFixture::Rows{{stored.toStdString(), std::to_string(stored.size())}}));
+        QCOMPARE(GetTagValue(form.ListBox1->Item(form.ListBox1->Count() - 1), "<l>"), stored.toStdString());
+    }
+
+    void aNulByteIsDroppedFromADescriptionAndAName()
+    {
+        TForm1& form = StartOn(2);
+        SelectLinkRows(form, {0}, 0);
+        fx->boxes.Script(BoxAnswer::Text(QString::fromUtf8(QByteArray("o") + '\0' + "pis")));
+        form.Zmieopis1Click();
+        fx->boxes.Script(BoxAnswer::Text(QString::fromUtf8(QByteArray("No") + '\0' + "wa")));
+        form.Dodajnowkategori1Click();
+        fx->boxes.TakeAsked();
+        QCOMPARE(fx->Query("SELECT DESCR FROM LINKS WHERE CAT_ID = " + std::to_string(praca)),
+                 (WindowFixture::Rows{{"opis"}}));
+        QCOMPARE(fx->Query("SELECT NAME FROM CATEGS ORDER BY ID DESC LIMIT 1"), (WindowFixture::Rows{{"Nowa"}}));
     }
 
     void linksOutsideTheCodePageArePercentEncoded_data()

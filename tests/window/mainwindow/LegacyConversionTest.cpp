@@ -29,6 +29,15 @@ const QString kQuestion = QStringLiteral(
     "Wybranie (Nie) spowoduje rozpoczęcie pracy w pustej bazie danych.");
 const QString kNoTempFolder = QStringLiteral("Nie można utworzyć katalogu plików tymczasowych :\n");
 
+// The warning about a converted legacy file that kept its name.
+QString KeptNameWarning(const std::string& path)
+{
+    return QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
+           QString::fromStdString(path) +
+           QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego konwersję "
+                          "ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę.");
+}
+
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -245,7 +254,9 @@ private slots:
 
         if (c.imported)
             CheckImportedRows();
-        else if (!c.brokenDatabase)
+        else if (c.brokenDatabase)
+            QCOMPARE(ReadFile(archive + "dovra.db"), std::string("no database"));  // never removed: it was there
+        else
             QCOMPARE(fx->Query("SELECT COUNT(*) FROM CATEGS UNION ALL SELECT COUNT(*) FROM LINKS"),
                      (WindowFixture::Rows{{"0"}, {"0"}}));
         QCOMPARE(progressSeen, c.imported);
@@ -456,11 +467,91 @@ private slots:
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY(!qobject_cast<TForm10*>(window));
         // Steps 15 to 18 ran: the catalogue as it was, the window ready.
+        QCOMPARE(fx->Query("SELECT C.NAME, L.LINK FROM CATEGS C, LINKS L WHERE L.CAT_ID = C.ID"),
+                 (WindowFixture::Rows{{Cp("Istniejąca"), "http://a.pl"}}));
         QCOMPARE(form.ListBox2->Count(), 3);
         QCOMPARE(form.ListBox1->Count(), 1);
         QVERIFY(form.TrayIcon1->isVisible());
         QCOMPARE(form.Busy, false);
         QCOMPARE(form.TerminateRequested(), false);
+    }
+
+    // After a conversion a legacy file whose ".bak" name cannot be taken (a
+    // folder that is not empty has it) keeps its name: the warning names
+    // it, the links are stored once, and the next start offers it again.
+    void startupWarnsAboutAFileThatKeptItsName_data()
+    {
+        QTest::addColumn<QStringList>("legacy");
+        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"};
+        QTest::newRow("the pair") << QStringList{"dovrad1.z", "dovrad2.z"};
+    }
+
+    void startupWarnsAboutAFileThatKeptItsName()
+    {
+        QFETCH(QStringList, legacy);
+        const std::string archive = Archive();
+        for (const QString& name : legacy) {
+            WriteFile(archive + name.toStdString(), "old " + name.toStdString());
+            fs::create_directories(archive + name.toStdString() + ".bak/");
+            WriteFile(archive + name.toStdString() + ".bak/inside", "older");
+        }
+        fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");
+        fx->Library().SetUnpackSource(Unpacked());
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        fx->Start();
+
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(1 + legacy.size()));
+        QCOMPARE(asked[0].text, kQuestion);
+        for (int i = 0; i < legacy.size(); ++i) {
+            const platform::AskedBox& box = asked[size_t(i) + 1];
+            QCOMPARE(box.text, KeptNameWarning(archive + legacy[i].toStdString()));
+            QCOMPARE(box.caption, QStringLiteral("Ostrzeżenie"));
+            QCOMPARE(box.flags, 0x30u);
+            QCOMPARE(box.owner, QStringLiteral("TForm1"));
+        }
+        CheckImportedRows();
+        for (const QString& name : legacy) {
+            QCOMPARE(ReadFile(archive + name.toStdString()), "old " + name.toStdString());
+            QCOMPARE(ReadFile(archive + name.toStdString() + ".bak/inside"), std::string("older"));
+        }
+
+        fx->DestroyForm();
+        fx->boxes.Script(BoxAnswer::Button(platform::IdNo));
+        fx->Start();
+        const auto again = fx->boxes.TakeAsked();
+        QCOMPARE(again.size(), size_t(1));
+        QCOMPARE(again[0].text, kQuestion);
+        CheckImportedRows();
+    }
+
+    // A conversion that ends in an exception removes the catalogue file that
+    // its import made, so no empty or partial catalogue is left where there
+    // was none; the legacy file keeps its name. (A catalogue that was there
+    // before stays: exceptionInTheConversionIsShownAndStartupGoesOn.)
+    void failedConversionRemovesTheCatalogueItMade()
+    {
+        TForm1& form = fx->Start();
+        const std::string folder = fx->Root() + "stare/";
+        fs::create_directories(folder);
+        WriteFile(folder + "dovra.ldb", "old dovra.ldb");
+        fs::remove(Unpacked() + "kat1");
+        fs::create_symlink("/proc/self/mem", Unpacked() + "kat1");
+        fx->Library().InstallAs(fx->ExeFolder(), "archuse.so");
+        fx->Library().SetUnpackSource(Unpacked());
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        bool threw = false;
+        try {
+            form.ConvertLegacyDatabase(form.TempFolder, form.RunTempSubfolder, folder);
+        } catch (...) {
+            threw = true;
+        }
+        QVERIFY(threw);
+        QCOMPARE(fx->boxes.TakeAsked().size(), size_t(1));  // the question
+        QCOMPARE(fx->Library().Calls().size(), size_t(1));
+        QVERIFY(!fs::exists(fs::symlink_status(folder + "dovra.db")));
+        QCOMPARE(ReadFile(folder + "dovra.ldb"), std::string("old dovra.ldb"));
+        QVERIFY(!fs::exists(RunFolder(form)));
     }
 
     void eachStartHasItsOwnRunSubfolder()
