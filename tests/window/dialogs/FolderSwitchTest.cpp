@@ -398,7 +398,7 @@ private slots:
         const std::string sql = "SELECT IFNULL(C.NAME, ''), L.LINK FROM LINKS L LEFT JOIN CATEGS C ON C.ID = L.CAT_ID "
                                 "ORDER BY L.ID";
         QCOMPARE(fx->QueryIn(newFolder, sql), rows);
-        QCOMPARE(Names(newFolder), names);
+        QCOMPARE(FolderNames(newFolder), names);
         for (const QString& file : files) {
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString()), std::string("legacy"));
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString() + ".bak"), std::string("older"));
@@ -430,7 +430,7 @@ private slots:
                                               [&](TForm3& d) {
                                                   TForm3::SetFolderText(*d.Edit2, newFolder);
                                                   QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
-                                                  afterFailure = Names(newFolder);
+                                                  afterFailure = FolderNames(newFolder);
                                                   const auto asked = fx->boxes.TakeAsked();
                                                   failure = asked.size() == 2 ? asked[1].Describe() : QString();
                                                   fs::remove(unpacked + "kat1");
@@ -444,7 +444,7 @@ private slots:
         VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT COUNT(*) FROM CATEGS UNION ALL SELECT COUNT(*) FROM LINKS"),
                  (WindowFixture::Rows{{"2"}, {"2"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
     }
 
     // A catalogue that appeared in the new folder while the question was
@@ -476,7 +476,7 @@ private slots:
         QCOMPARE(fx->QueryIn(newFolder, "SELECT NAME FROM CATEGS"), WindowFixture::Rows{{"Nowa"}});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT LINK FROM LINKS ORDER BY ID"),
                  (WindowFixture::Rows{{"http://u1.pl"}, {"http://u2.pl"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
     }
 
     // A conversion that fails keeps the old folder; the legacy files are set
