@@ -79,16 +79,6 @@ void WriteFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-// The names in a folder, sorted.
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // One field of each row of a list: "<n>" of categories, "<l>" of links.
 QStringList RowFields(const LineListBox& box, const char* tag)
 {
@@ -391,7 +381,7 @@ private slots:
         VerifyBoxes({kFoundBox});
         VerifyOpened(form, {"Nowa"}, {"http://u1.pl", "http://u2.pl"});
         if (legacyFiles)
-            QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
+            QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
         QVERIFY(fs::is_regular_file(oldDatabase));
         QVERIFY(fx->Library().Calls().empty());
     }
@@ -445,7 +435,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         const auto calls = fx->Library().Calls();
         QCOMPARE(calls.size(), size_t(1));
         QCOMPARE(calls[0].exportName, std::string("_OpenArch"));
@@ -483,7 +473,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         for (const QString& name : files) {
             // Every file kept its bytes, under its old name or the ".bak" one.
             const std::string path = newFolder + name.toStdString();
@@ -530,7 +520,7 @@ private slots:
         const std::string sql = "SELECT IFNULL(C.NAME, ''), L.LINK FROM LINKS L LEFT JOIN CATEGS C ON C.ID = L.CAT_ID "
                                 "ORDER BY L.ID";
         QCOMPARE(fx->QueryIn(newFolder, sql), rows);
-        QCOMPARE(Names(newFolder), names);
+        QCOMPARE(FolderNames(newFolder), names);
         for (const QString& file : files) {
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString()), std::string("legacy"));
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString() + ".bak"), std::string("older"));
@@ -562,7 +552,7 @@ private slots:
                                               [&](TForm3& d) {
                                                   TForm3::SetFolderText(*d.Edit2, newFolder);
                                                   QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
-                                                  afterFailure = Names(newFolder);
+                                                  afterFailure = FolderNames(newFolder);
                                                   const auto asked = fx->boxes.TakeAsked();
                                                   failure = asked.size() == 2 ? asked[1].Describe() : QString();
                                                   fs::remove(unpacked + "kat1");
@@ -576,7 +566,7 @@ private slots:
         VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT COUNT(*) FROM CATEGS UNION ALL SELECT COUNT(*) FROM LINKS"),
                  (WindowFixture::Rows{{"2"}, {"2"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
     }
 
     // A catalogue that appeared in the new folder while the question was
@@ -608,7 +598,7 @@ private slots:
         QCOMPARE(fx->QueryIn(newFolder, "SELECT NAME FROM CATEGS"), WindowFixture::Rows{{"Nowa"}});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT LINK FROM LINKS ORDER BY ID"),
                  (WindowFixture::Rows{{"http://u1.pl"}, {"http://u2.pl"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
     }
 
     // A conversion that fails keeps the old folder; the legacy files are set
@@ -663,7 +653,7 @@ private slots:
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kMoveOrNewBox});
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
         QVERIFY(!fs::exists(oldDatabase));
         QCOMPARE(form.ArchiveFolder, newFolder);
@@ -686,7 +676,7 @@ private slots:
         VerifyBoxes({kMoveOrNewBox, kMoveFailedBox});
         VerifyOldCatalogueKept(form);
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QVERIFY(fs::is_empty(newFolder + "dovra.db"));
     }
 
@@ -766,7 +756,7 @@ private slots:
         QVERIFY(boxes.TakeUnscripted().empty());
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(Archiwa(), kNoKey);
-        QCOMPARE(Names(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(FolderNames(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
         QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
     }
 
