@@ -2,12 +2,13 @@
 // counts its links.
 //
 //   catalogue_seed FOLDER CATEGORY [LINK DESCRIPTION]...
-//   catalogue_seed --count FOLDER
+//   catalogue_seed --count FOLDER [CATEGORY_ID]
 //
 // FOLDER ends with "/" and is created if missing. One category named CATEGORY
 // is added, then the links in the order given; its id is printed. Texts are
 // given in UTF-8 and stored as the program stores them, in Windows-1250.
-// --count prints the number of links in the catalogue.
+// --count prints the number of links in the catalogue, or in the category
+// with that id.
 #include <filesystem>
 #include <iostream>
 
@@ -18,15 +19,24 @@
 
 int main(int argc, char* argv[])
 {
-    if (argc == 3 && std::string(argv[1]) == "--count") {
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "--count") {
+        int catId = -1;
+        try {
+            if (argc == 4)
+                catId = StrToInt(argv[3]);
+        } catch (const EConvertError& error) {
+            std::cerr << error.what() << '\n';
+            return 2;
+        }
         Lines links;
-        if (DbGetLinks(argv[2], links, -1) != DbOk)
+        if (DbGetLinks(argv[2], links, catId) != DbOk)
             return 1;
         std::cout << links.size() << '\n';
         return 0;
     }
     if (argc < 3 || argc % 2 == 0) {
-        std::cerr << "usage: catalogue_seed FOLDER CATEGORY [LINK DESCRIPTION]...\n";
+        std::cerr << "usage: catalogue_seed FOLDER CATEGORY [LINK DESCRIPTION]...\n"
+                     "       catalogue_seed --count FOLDER [CATEGORY_ID]\n";
         return 2;
     }
     const std::string folder = argv[1];

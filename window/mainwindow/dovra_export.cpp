@@ -79,18 +79,20 @@ std::optional<QString> ChooseExportFile(TForm1& form)
     }
 }
 
-// Creates (or empties) the file and writes the export into it. The store's
-// result is not looked at: a failed read has shown its own message. A failed
-// creation or write throws; the file is then incomplete.
+// Writes the export into a new file that replaces the chosen one only once
+// it is complete. When the store fails, its message has been shown and the
+// new file is dropped; a failed creation or write throws. Either way the
+// chosen file is as it was.
 void WriteExport(const TForm1& form, const QString& path, int catId, bool html)
 {
     platform::OutputFile file(NativePath(path));
     if (html) {
         file.Write(HtmlHead(platform::FromQString(path)));
-        DbExportHtml(form.ArchiveFolder, file.Stream(), catId);
+        if (DbExportHtml(form.ArchiveFolder, file.Stream(), catId) != DbOk)
+            return;
         file.Write(kHtmlFoot);
-    } else {
-        DbExportText(form.ArchiveFolder, file.Stream(), catId);
+    } else if (DbExportText(form.ArchiveFolder, file.Stream(), catId) != DbOk) {
+        return;
     }
     file.Close();
 }

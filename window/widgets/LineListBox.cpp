@@ -273,8 +273,19 @@ int LineListBox::ItemIndex() const
 
 void LineListBox::SetItemIndex(int index)
 {
+    // Through the view rather than its selection model: the view then also
+    // starts the next Shift range (keys or Shift+click) from this row.
     const QModelIndex row = model_->Has(index) ? model_->index(index) : QModelIndex();
-    QListView::selectionModel()->setCurrentIndex(row, QItemSelectionModel::NoUpdate);
+    focusingFromCode_ = true;
+    setCurrentIndex(row);
+    focusingFromCode_ = false;
+}
+
+QItemSelectionModel::SelectionFlags LineListBox::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    if (focusingFromCode_)
+        return QItemSelectionModel::NoUpdate;
+    return QListView::selectionCommand(index, event);
 }
 
 bool LineListBox::Selected(int index) const
@@ -315,6 +326,14 @@ const std::vector<std::string>& LineListBox::Lines() const
 
 std::vector<std::string> LineListBox::SetLines(std::vector<std::string> lines)
 {
+    std::vector<std::string> before = ReplaceLines(std::move(lines));
+    if (Count() > 0)
+        SetItemIndex(0);
+    return before;
+}
+
+std::vector<std::string> LineListBox::ReplaceLines(std::vector<std::string> lines)
+{
     ++revision_;
     UnmarkAll();
     const std::vector<std::string>& old = model_->Lines();
@@ -339,7 +358,7 @@ std::vector<std::string> LineListBox::SetLines(std::vector<std::string> lines)
 std::vector<std::string> LineListBox::SyncLines(std::vector<std::string> lines, int selectId)
 {
     const int sel = SyncSelectionRow(lines, selectId);
-    std::vector<std::string> before = SetLines(std::move(lines));
+    std::vector<std::string> before = ReplaceLines(std::move(lines));
     if (Count() > 0) {
         SetItemIndex(sel);
         SetSelected(sel, true);
@@ -509,7 +528,10 @@ void LineListBox::mousePressEvent(QMouseEvent* event)
         event->accept();  // the context menu opens; the selection stays
         return;
     }
+    extendFrom_ = QPersistentModelIndex();
+    pressing_ = event->button() == Qt::LeftButton;
     QListView::mousePressEvent(event);
+    pressing_ = false;
     if (event->button() != Qt::LeftButton)
         return;
     rowAfterPress_ = CurrentRow();
@@ -517,10 +539,28 @@ void LineListBox::mousePressEvent(QMouseEvent* event)
         emit UserClicked();
 }
 
+void LineListBox::setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command)
+{
+    // The view selects a Shift+click's range from its range start to the
+    // click, but once the mouse moves, from the point of the last press
+    // without Shift. The row the press extended from (the rectangle's first
+    // corner) holds until the button is released.
+    if (pressing_ && (command & QItemSelectionModel::Current)) {
+        extendFrom_ = indexAt(rect.topLeft());
+    } else if (state() == DragSelectingState && extendFrom_.isValid()) {
+        QListView::setSelection(QRect(visualRect(extendFrom_).center(), rect.bottomRight()), command);
+        return;
+    }
+    QListView::setSelection(rect, command);
+}
+
 void LineListBox::mouseReleaseEvent(QMouseEvent* event)
 {
     QListView::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && CurrentRow() != rowAfterPress_) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    extendFrom_ = QPersistentModelIndex();
+    if (CurrentRow() != rowAfterPress_) {
         rowAfterPress_ = CurrentRow();
         emit UserClicked();
     }

@@ -8,6 +8,11 @@
 // the user's mouse or keyboard does; a right click opens the context menu
 // without moving the selection; Qt's own Ctrl+A and Ctrl+C are off.
 //
+// A range the user takes with Shift (keys or the mouse) starts from the
+// focused row: every load and every ItemIndex set from code moves the view's
+// range start there too, so no range reaches back to a row of the list shown
+// before.
+//
 // The box keeps its own flag per row of which rows are selected, so reading
 // and changing one row's selection costs nothing per call. Changes made row
 // by row are gathered and handed to the view's selection model as one set
@@ -21,6 +26,7 @@
 
 #include <QColor>
 #include <QListView>
+#include <QPersistentModelIndex>
 
 #include "store/Funcs.h"
 
@@ -65,10 +71,11 @@ public:
     void Clear();
     // Every row's line, in list order.
     const std::vector<std::string>& Lines() const;
-    // The rows become exactly these lines and no row is selected: one model
-    // reset when the list was empty, otherwise the rows past the shorter of
-    // the two lists are inserted or removed at the end at once and only the
-    // rows whose text differs are repainted. Gives back the lines it held.
+    // The rows become exactly these lines, no row is selected and the first
+    // row is focused: one model reset when the list was empty, otherwise the
+    // rows past the shorter of the two lists are inserted or removed at the
+    // end at once and only the rows whose text differs are repainted. Gives
+    // back the lines it held.
     std::vector<std::string> SetLines(std::vector<std::string> lines);
     // What SyncListBoxLines does, in one change: the rows become the lines,
     // and the last row whose "<i>" is selectId (-1: the last line's id; none:
@@ -109,6 +116,12 @@ signals:
     void KeyDown(int key, Qt::KeyboardModifiers modifiers);
 
 protected:
+    // No selection change while the focused row is set from code.
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
+    // A Shift+click that moves before the button is released keeps
+    // extending from the row the press extended from.
+    void setSelection(const QRect& rect, QItemSelectionModel::SelectionFlags command) override;
     void mousePressEvent(QMouseEvent* event) override;
     // A drag that ends on another row chose that row: it counts as a click.
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -118,6 +131,8 @@ protected:
 
 private:
     int CurrentRow() const;
+    // The rows become the lines, nothing selected; the focus is left to the caller.
+    std::vector<std::string> ReplaceLines(std::vector<std::string> lines);
     // Follows the selection model's changes that did not come from the flags.
     void FollowSelection(const QItemSelection& selected, const QItemSelection& deselected);
     void MarkRows(const QItemSelection& ranges, char mark);
@@ -137,4 +152,7 @@ private:
     int itemHeight_ = 18;
     QColor color_ = Qt::white;
     int rowAfterPress_ = -1;  // the current row once the left button went down
+    bool focusingFromCode_ = false;  // SetItemIndex is moving the view's current row
+    bool pressing_ = false;          // the view is handling a left button press
+    QPersistentModelIndex extendFrom_;  // the row a Shift+press extends from, until release
 };

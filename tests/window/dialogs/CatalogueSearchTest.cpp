@@ -21,6 +21,7 @@
 #include "platform/testing/RecordingOpener.h"
 #include "platform/testing/TestClipboard.h"
 #include "platform/QtText.h"
+#include "tests/window/ListGestures.h"
 #include "tests/window/WindowFixture.h"
 
 using platform::BoxAnswer;
@@ -553,6 +554,33 @@ private slots:
         QVERIFY(run.opened && !run.leftOpen);
         QCOMPARE(ListLines(*form.ListBox1), shown);
         QVERIFY(!form.Busy);
+    }
+
+    // A new search shows new hits: a range taken with Shift starts from the
+    // first of them, not from where the hits of the search before were
+    // clicked, also when the mouse moves a little during the Shift+click.
+    void rangesInNewHitsStartFromTheFirst()
+    {
+        fx->AddLinks(other, 120, "h");
+        TForm1& form = StartOn(0);
+        const ModalRun run = Catalogue(form, [&](TForm9& d) {
+            LineListBox& hits = *d.ListBox1;
+            SearchIn(d, {QStringLiteral("http://h")});
+            QCOMPARE(hits.Count(), 120);
+            QTest::mouseClick(hits.viewport(), Qt::LeftButton, {}, hits.RowRect(3).center());
+            for (int i = 0; i < 3; ++i)
+                QTest::keyClick(&hits, Qt::Key_PageDown);
+
+            SearchIn(d, {QStringLiteral("http://h1")});  // h1, h10 to h19, h100 to h120
+            QCOMPARE(hits.Count(), 32);
+            ShiftClickMoving(hits, hits.RowRect(8).center());
+            QCOMPARE(SelectedRows(hits), RowsFromTo(0, 8));
+            QTest::keyClick(&hits, Qt::Key_End, Qt::ShiftModifier);
+            QCOMPARE(SelectedRows(hits).size(), std::size_t(32));
+            QCOMPARE(SelectedRows(hits).front(), 0);
+            QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+        });
+        QVERIFY(run.opened && !run.leftOpen);
     }
 
     // All links, then a category, then a delete in the search: all links

@@ -397,6 +397,29 @@ private slots:
         QCOMPARE(form.ListBox1->Count(), 6);
     }
 
+    // The check list takes one row at a time: keys with Shift move the
+    // focus from the row Tab brought it to, the first, and select no range.
+    void shiftKeysInTheCheckListMoveFromItsFirstRow()
+    {
+        TForm1& form = StartOn(1);
+        clip->Hold("http://a.pl\nhttp://b.pl\nhttp://c.pl\nhttp://d.pl");
+        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
+            CheckListBox* list = dialog.CheckListBox1;
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), list);
+            QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+            QCOMPARE(list->currentRow(), 1);
+            QTest::keyClick(list, Qt::Key_End, Qt::ShiftModifier);
+            QCOMPARE(list->currentRow(), 3);
+            QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(3)});
+            QTest::keyClick(list, Qt::Key_Space);
+            QCOMPARE((std::vector<bool>{list->GetChecked(0), list->GetChecked(1), list->GetChecked(2),
+                                        list->GetChecked(3)}),
+                     (std::vector<bool>{true, true, true, false}));
+            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+        }));
+    }
+
     void nothingCheckedStoresNothingYetReloads()
     {
         TForm1& form = StartOn(0);

@@ -1,8 +1,10 @@
 // The list box on its own: a list of 100,000 lines loaded, selected row by
 // row, deleted and rewritten; selection changes made row by row reaching the
 // view's selection model as one change; the focus after deleting the
-// selected rows, checked against Qt's own list widget.
+// selected rows, checked against Qt's own list widget; ranges taken with
+// Shift after a load starting from the row the load focused.
 #include <algorithm>
+#include <functional>
 #include <map>
 
 #include <QItemSelectionModel>
@@ -11,6 +13,7 @@
 #include <QtTest>
 
 #include "store/Funcs.h"
+#include "tests/window/ListGestures.h"
 #include "window/widgets/LineListBox.h"
 
 namespace {
@@ -46,6 +49,37 @@ QItemSelectionModel* ViewSelection(LineListBox& box)
 {
     return static_cast<QAbstractItemView&>(box).selectionModel();
 }
+
+// A shown multi-select list on which the user has left Qt's range start far
+// from where the next load focuses: row 3 clicked, then PageDown three times.
+struct UsedList {
+    LineListBox box;
+
+    UsedList()
+    {
+        box.SetMultiSelect(true);
+        box.resize(300, 200);
+        box.SyncLines(ManyLines(300), 0);
+        box.show();
+    }
+
+    bool Use()
+    {
+        if (!QTest::qWaitForWindowExposed(&box))
+            return false;
+        QTest::mouseClick(box.viewport(), Qt::LeftButton, {}, box.RowRect(3).center());
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(&box, Qt::Key_PageDown);
+        return box.ItemIndex() > 3 + 10;
+    }
+
+    // A visible row other than the focused one.
+    int OtherVisibleRow() const
+    {
+        const int top = box.indexAt(QPoint(5, 2)).row();
+        return top != box.ItemIndex() ? top : box.indexAt(QPoint(5, box.viewport()->height() - 3)).row();
+    }
+};
 
 }  // namespace
 
@@ -256,6 +290,61 @@ private slots:
                                     .arg(widget.currentRow())));
             QCOMPARE(box.Count(), widget.count());
         }
+    }
+
+    // Every way the rows or the focused row are set from code leaves the
+    // start of a Shift range on the focused row: a Shift+click and then
+    // Shift+Home take the rows between it and the clicked row, or the top.
+    void RangesStartFromTheRowALoadFocuses()
+    {
+        struct Case {
+            const char* name;
+            std::function<void(LineListBox&)> load;
+        } cases[] = {
+            {"other lines, as many", [](LineListBox& b) { b.SyncLines(ManyLines(300, "x"), 121); }},
+            {"fewer lines", [](LineListBox& b) { b.SyncLines(ManyLines(200, "x"), 121); }},
+            {"more lines", [](LineListBox& b) { b.SyncLines(ManyLines(400, "x"), 121); }},
+            {"the same lines", [](LineListBox& b) { b.SyncLines(ManyLines(300), 121); }},
+            {"cleared, then loaded", [](LineListBox& b) { b.Clear(); b.SyncLines(ManyLines(300, "x"), 121); }},
+            {"rows chosen and focused",
+             [](LineListBox& b) {
+                 b.SetSelectedRows({100, 120});
+                 b.SetItemIndex(120);
+             }},
+            {"selected rows deleted",
+             [](LineListBox& b) {
+                 b.SetSelectedRows({0, 1, 2, 130});
+                 b.SetItemIndex(123);
+                 b.DeleteSelected();
+             }},
+        };
+        for (const Case& c : cases) {
+            UsedList list;
+            QVERIFY2(list.Use(), c.name);
+            LineListBox& box = list.box;
+            c.load(box);
+            QCOMPARE(box.ItemIndex(), 120);
+            const int other = list.OtherVisibleRow();
+            QTest::mouseClick(box.viewport(), Qt::LeftButton, Qt::ShiftModifier, box.RowRect(other).center());
+            QVERIFY2(box.SelectedRows() == RowsFromTo(120, other), c.name);
+            QTest::keyClick(&box, Qt::Key_Home, Qt::ShiftModifier);
+            QVERIFY2(box.SelectedRows() == RowsFromTo(0, 120), c.name);
+            QCOMPARE(ModelRows(box), RowsFromTo(0, 120));
+        }
+    }
+
+    // A Shift+click whose mouse moves before it is released still extends
+    // from the focused row, not from where the last plain click was.
+    void ShiftDragExtendsFromTheFocusedRow()
+    {
+        UsedList list;
+        QVERIFY(list.Use());
+        LineListBox& box = list.box;
+        box.SyncLines(ManyLines(300, "x"), 121);
+        const int other = list.OtherVisibleRow();
+        ShiftClickMoving(box, box.RowRect(other).center());
+        QCOMPARE(box.SelectedRows(), RowsFromTo(120, other));
+        QCOMPARE(box.ItemIndex(), other);
     }
 };
 
