@@ -67,7 +67,7 @@ const BoxAnswer* ScriptedBoxes::Ask(const AskedBox& box, std::initializer_list<B
 
 int ScriptedBoxes::MessageBox(QWidget* owner, const QString& text, const QString& caption, unsigned flags)
 {
-    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}, OwnerName(owner), {}};
+    const AskedBox box{BoxKind::MessageBox, text, caption, flags, {}, OwnerName(owner)};
     const unsigned buttons = flags & MbButtonsMask;
     if (buttons == MbOk) {
         asked_.push_back(box);
@@ -80,17 +80,17 @@ int ScriptedBoxes::MessageBox(QWidget* owner, const QString& text, const QString
 
 void ScriptedBoxes::ShowMessage(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}, {}, {}});
+    asked_.push_back({BoxKind::ShowMessage, text, ApplicationTitle(), MbOk, {}, {}});
 }
 
 void ScriptedBoxes::ShowException(const QString& text)
 {
-    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}, {}, {}});
+    asked_.push_back({BoxKind::ShowException, text, ApplicationTitle(), MbOk | MbIconStop, {}, {}});
 }
 
 QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, const QString& defaultValue)
 {
-    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue, {}, {}};
+    const AskedBox box{BoxKind::InputBox, prompt, caption, 0, defaultValue, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return defaultValue;
@@ -99,7 +99,7 @@ QString ScriptedBoxes::InputBox(const QString& caption, const QString& prompt, c
 
 bool ScriptedBoxes::InputQuery(const QString& caption, const QString& prompt, QString& value)
 {
-    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value, {}, {}};
+    const AskedBox box{BoxKind::InputQuery, prompt, caption, 0, value, {}};
     const BoxAnswer* answer = Ask(box, {BoxAnswer::Type::Text, BoxAnswer::Type::Cancel});
     if (!answer || answer->type == BoxAnswer::Type::Cancel)
         return false;
@@ -132,8 +132,7 @@ bool ScriptedBoxes::SaveFile(QWidget* owner, const FileDialogRequest& request, Q
 
 bool ScriptedBoxes::SelectDirectory(QWidget* owner, const QString& caption, QString& directory)
 {
-    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory, OwnerName(owner), {}},
-                      directory);
+    return AnswerPath({BoxKind::SelectDirectory, QString(), caption, 0, directory, OwnerName(owner)}, directory);
 }
 
 }  // namespace platform

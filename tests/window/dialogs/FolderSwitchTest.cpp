@@ -193,7 +193,7 @@ class FolderSwitchTest : public QObject {
         QStringList want;
         for (const Box& box : expected)
             want << platform::AskedBox{platform::BoxKind::MessageBox, QString::fromUtf8(box.text),
-                                       QString::fromUtf8(box.caption), box.flags, {}, {}, {}}
+                                       QString::fromUtf8(box.caption), box.flags, {}, {}}
                             .Describe() +
                         QStringLiteral(" owner ") + QString::fromUtf8(box.owner);
         QCOMPARE(got, want);
