@@ -50,7 +50,8 @@ bool IsProgramFile(const TForm1& form, const std::string& path)
 
 // Asks for the export file until the user confirms one that may be written;
 // nothing when the user gives up. SaveDialog1 keeps the last name chosen, so
-// the dialog asked again shows it.
+// the dialog asked again shows it, and its folder, where the next export
+// starts.
 std::optional<QString> ChooseExportFile(TForm1& form)
 {
     for (;;) {
@@ -58,6 +59,7 @@ std::optional<QString> ChooseExportFile(TForm1& form)
         if (!form.boxes.SaveFile(&form, form.SaveDialog1, path))
             return std::nullopt;
         form.SaveDialog1.fileName = path;
+        platform::StartInFolderOf(form.SaveDialog1, path);
         const std::string native = NativePath(path);
         if (IsProgramFile(form, native)) {
             form.boxes.MessageBox(&form,

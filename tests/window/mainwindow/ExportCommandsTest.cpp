@@ -297,6 +297,34 @@ private slots:
         VerifySaveDialog(asked[1], QStringLiteral("dovra.txt"), kTextFilter);
     }
 
+    // The save dialog starts in the home folder, then in the folder of the
+    // file last chosen in it, for either kind of export; the open dialog of
+    // the import keeps its own folder.
+    void theSaveDialogStartsWhereAFileWasLastChosen()
+    {
+        TForm1& form = fx->Start();
+        const QString home = Q(fx->Root() + "home");
+        const std::string results = fx->Root() + "wyniki ż";
+        QVERIFY(fs::create_directory(results));
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.DoplikuHTML1->trigger();
+        fx->boxes.Script(BoxAnswer::Path(Q(results + "/all.txt")));
+        form.Doplikutekstowego1->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.DoplikuHTML1->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.Dodajlinkizpliku1Click();
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(4));
+        QCOMPARE(asked[0].folder, home);
+        QCOMPARE(asked[1].folder, home);
+        QCOMPARE(asked[2].kind, BoxKind::SaveFile);
+        QCOMPARE(asked[2].folder, Q(results));
+        QCOMPARE(asked[3].kind, BoxKind::OpenFile);
+        QCOMPARE(asked[3].folder, home);
+        QCOMPARE(Bytes(results + "/all.txt"), WholeText());
+    }
+
     void aCancelledDialogCreatesNothing()
     {
         TForm1& form = fx->Start();
