@@ -109,8 +109,9 @@ public:
     int SaveLinkCategories();
     int SaveChangedLinkPositions();
 
-    // Export bodies: 0, or 1 when a link query failed (the connection is then
-    // closed and the export ends). A failing stream write throws EWriteError.
+    // Export bodies: 0, or 1 when the read of the links failed (the message
+    // shown, the connection closed, nothing of the body written). The links
+    // are read in one ordered pass. A failing stream write throws EWriteError.
     int ExportText(std::ostream& out, int catId);
     int ExportHtml(std::ostream& out, int catId);
 
@@ -143,6 +144,9 @@ private:
     bool StepFormatted(const std::string& format, const std::string& a, const std::string& b);
     bool StepRenumbering();
     int ExportBody(std::ostream& out, int catId, bool html);
+    // A read that sorts a large table takes SQLite's default cache (sorted
+    // in small runs merged); afterwards the large cache again.
+    void SortInSmallRuns(bool small);
 
     // The position after which count new records of one list go (table with
     // filter picks the list), given its largest position: that position while

@@ -153,7 +153,7 @@ public:
     // On disk: the run subfolder it made is gone afterwards on every way
     // out, with whatever the library left in it; a name taken by something
     // else is never touched. A "dovra.db" that the import created goes again
-    // unless the import succeeded (an exception included), so a failed
+    // unless the import succeeded (also when an exception ends it), so a failed
     // conversion leaves no empty or partial catalogue behind; one that was
     // there before stays. The legacy files are left as they are: their
     // backup names are the caller's.
@@ -188,7 +188,7 @@ public:
     void Oprogramie1Click();
     // Connects the export items and the about command (from ConnectCommands).
     void ConnectExportCommands();
-    // The exports' save dialog: its filter and file name.
+    // The exports' save dialog: its filter, file name and folder.
     platform::FileDialogRequest SaveDialog1;
     // ---- clipboard monitor and link import (dovra_import.cpp)
     void Dodajlinkzeschowka1Click();
@@ -205,7 +205,7 @@ public:
     // The clipboard is reached through this object (the desktop's by default).
     void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
     platform::Clipboard& Clipboard() { return *clipboard_; }
-    // The open dialog of "Dodaj linki z pliku".
+    // The open dialog of "Dodaj linki z pliku"; it keeps the folder last used.
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
     // ---- tray (dovra_tray.cpp)
