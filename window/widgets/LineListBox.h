@@ -29,19 +29,16 @@
 #include <QPersistentModelIndex>
 
 #include "store/Funcs.h"
+#include "window/widgets/LineListModel.h"
 
 class QItemSelection;
 class QItemSelectionModel;
 class QPainter;
 
-namespace linelist {
-class LineModel;
-}
-
 class LineListBox : public QListView, public ListBoxLines {
     Q_OBJECT
 public:
-    static constexpr int LineRole = Qt::UserRole;
+    static constexpr int LineRole = linelist::LineRole;
 
     // painter, the row's rectangle, its index, whether it is selected
     using DrawItemHandler = std::function<void(QPainter&, const QRect&, int, bool)>;
