@@ -64,7 +64,7 @@ std::string LineListBox::Item(int index) const
 void LineListBox::Append(const std::string& line)
 {
     ++revision_;
-    marks_.push_back(0);
+    marks_.PushBack();
     model_->Append(line);
 }
 
@@ -83,9 +83,7 @@ void LineListBox::DeleteLast()
     ++revision_;
     model_->RemoveLast();
     // The selection model may have dropped the row's flag already.
-    if (marks_.back())
-        --selCount_;
-    marks_.pop_back();
+    marks_.PopBack();
 }
 
 int LineListBox::CurrentRow() const
@@ -118,24 +116,20 @@ QItemSelectionModel::SelectionFlags LineListBox::selectionCommand(const QModelIn
 
 bool LineListBox::Selected(int index) const
 {
-    return model_->Has(index) && marks_[static_cast<std::size_t>(index)];
+    return model_->Has(index) && marks_.Get(index);
 }
 
 void LineListBox::SetSelected(int index, bool selected)
 {
     if (!model_->Has(index))
         return;
-    char& mark = marks_[static_cast<std::size_t>(index)];
-    if (static_cast<bool>(mark) == selected)
+    if (marks_.Get(index) == selected)
         return;
     // A single-select list holds one selected row: selecting a row
     // deselects the one selected before.
-    if (selected && selectionMode() == SingleSelection && selCount_ > 0) {
-        std::fill(marks_.begin(), marks_.end(), 0);
-        selCount_ = 0;
-    }
-    mark = selected ? 1 : 0;
-    selCount_ += selected ? 1 : -1;
+    if (selected && selectionMode() == SingleSelection && marks_.Count() > 0)
+        marks_.ClearAll();
+    marks_.Set(index, selected);
     SchedulePendingFlush();
 }
 
@@ -143,7 +137,7 @@ void LineListBox::Clear()
 {
     ++revision_;
     UnmarkAll();
-    marks_.clear();
+    marks_.Assign(0);
     model_->Reset({});
 }
 
@@ -166,7 +160,7 @@ std::vector<std::string> LineListBox::ReplaceLines(std::vector<std::string> line
     UnmarkAll();
     const std::vector<std::string>& old = model_->Lines();
     if (old.empty() || lines.empty()) {
-        marks_.assign(lines.size(), 0);
+        marks_.Assign(lines.size());
         return model_->Reset(std::move(lines));
     }
     const std::size_t common = std::min(old.size(), lines.size());
@@ -177,9 +171,9 @@ std::vector<std::string> LineListBox::ReplaceLines(std::vector<std::string> line
             first = std::min(first, static_cast<int>(i));
             last = static_cast<int>(i);
         }
-    marks_.assign(std::max(old.size(), lines.size()), 0);
+    marks_.Assign(std::max(old.size(), lines.size()));
     std::vector<std::string> before = model_->Replace(std::move(lines), first, last);
-    marks_.resize(static_cast<std::size_t>(Count()));
+    marks_.Resize(static_cast<std::size_t>(Count()));
     return before;
 }
 
@@ -196,48 +190,32 @@ std::vector<std::string> LineListBox::SyncLines(std::vector<std::string> lines, 
 
 std::vector<int> LineListBox::SelectedRows() const
 {
-    std::vector<int> rows;
-    rows.reserve(static_cast<std::size_t>(selCount_));
-    for (std::size_t i = 0; i < marks_.size() && rows.size() < static_cast<std::size_t>(selCount_); ++i)
-        if (marks_[i])
-            rows.push_back(static_cast<int>(i));
-    return rows;
+    return marks_.Rows();
 }
 
 void LineListBox::SetSelectedRows(const std::vector<int>& rows)
 {
-    std::fill(marks_.begin(), marks_.end(), 0);
-    selCount_ = 0;
+    marks_.ClearAll();
     for (int row : rows)
-        if (model_->Has(row) && !marks_[static_cast<std::size_t>(row)]) {
-            marks_[static_cast<std::size_t>(row)] = 1;
-            ++selCount_;
-        }
+        if (model_->Has(row))
+            marks_.Set(row, true);
     pending_ = true;
     FlushSelection();
 }
 
 void LineListBox::DeleteSelected()
 {
-    if (selCount_ == 0) {
+    if (marks_.Count() == 0) {
         clearSelection();
         return;
     }
     // The focus stays on its row; when that row goes, on the nearest
     // remaining row above it, else on the first remaining row.
     int focus = CurrentRow();
-    if (focus >= 0) {
-        while (focus >= 0 && marks_[static_cast<std::size_t>(focus)])
-            --focus;
-        if (focus >= 0)
-            focus -= static_cast<int>(std::count(marks_.begin(), marks_.begin() + focus, 1));
-        else
-            focus = selCount_ < Count() ? 0 : -1;
-    }
+    if (focus >= 0)
+        focus = marks_.RowAfterRemoval(focus);
     ++revision_;
-    const std::vector<char> marks = std::move(marks_);
-    marks_.assign(marks.size() - static_cast<std::size_t>(selCount_), 0);
-    selCount_ = 0;
+    const std::vector<char> marks = marks_.TakeForRemoval();
     pending_ = false;
     model_->RemoveMarked(marks);
     SetItemIndex(focus);
@@ -289,19 +267,7 @@ void LineListBox::SchedulePendingFlush()
 void LineListBox::ApplyFlags()
 {
     pending_ = false;
-    QItemSelection selection;
-    for (std::size_t i = 0; i < marks_.size();) {
-        if (!marks_[i]) {
-            ++i;
-            continue;
-        }
-        // One range per run of selected rows.
-        std::size_t end = i + 1;
-        while (end < marks_.size() && marks_[end])
-            ++end;
-        selection.select(model_->index(static_cast<int>(i)), model_->index(static_cast<int>(end - 1)));
-        i = end;
-    }
+    const QItemSelection selection = marks_.Ranges(*model_);
     // Cleared first, then selected: each step compares against an empty set,
     // which the selection model does without matching range against range.
     QItemSelectionModel* model = QListView::selectionModel();
@@ -314,34 +280,19 @@ void LineListBox::ApplyFlags()
 
 void LineListBox::UnmarkAll()
 {
-    std::fill(marks_.begin(), marks_.end(), 0);
-    selCount_ = 0;
+    marks_.ClearAll();
     pending_ = false;
     applying_ = true;
     QListView::selectionModel()->QItemSelectionModel::select(QItemSelection(), QItemSelectionModel::Clear);
     applying_ = false;
 }
 
-void LineListBox::MarkRows(const QItemSelection& ranges, char mark)
-{
-    for (const QItemSelectionRange& range : ranges)
-        for (int row = range.top(); row <= range.bottom(); ++row) {
-            if (row < 0 || static_cast<std::size_t>(row) >= marks_.size())
-                continue;
-            char& flag = marks_[static_cast<std::size_t>(row)];
-            if (flag != mark) {
-                flag = mark;
-                selCount_ += mark ? 1 : -1;
-            }
-        }
-}
-
 void LineListBox::FollowSelection(const QItemSelection& selected, const QItemSelection& deselected)
 {
     if (applying_)
         return;
-    MarkRows(deselected, 0);
-    MarkRows(selected, 1);
+    marks_.Mark(deselected, false);
+    marks_.Mark(selected, true);
 }
 
 bool LineListBox::viewportEvent(QEvent* event)
