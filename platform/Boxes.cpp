@@ -1,6 +1,7 @@
 #include "platform/Boxes.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -9,6 +10,11 @@ namespace platform {
 QString ApplicationTitle()
 {
     return QCoreApplication::applicationName();
+}
+
+void StartInFolderOf(FileDialogRequest& request, const QString& chosenPath)
+{
+    request.initialDir = QFileInfo(chosenPath).absolutePath();
 }
 
 QString QtFileFilter(const QString& classLibraryFilter)

@@ -39,7 +39,9 @@ enum MessageBoxResult : int {
 };
 
 // An open or save dialog. filter is in the class library's form
-// "Description|*.a;*.b|Other|*.*"; filterIndex counts from 1.
+// "Description|*.a;*.b|Other|*.*"; filterIndex counts from 1. initialDir is
+// the folder it opens in: its owner keeps the folder last used there
+// (StartInFolderOf).
 struct FileDialogRequest {
     QString title;
     QString filter;
@@ -47,6 +49,10 @@ struct FileDialogRequest {
     QString fileName;
     QString initialDir;
 };
+
+// The dialog opens next in the folder of the path it answered, as the
+// Windows dialogs did.
+void StartInFolderOf(FileDialogRequest& request, const QString& chosenPath);
 
 class Boxes {
 public:

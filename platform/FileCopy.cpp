@@ -66,40 +66,10 @@ bool CopyBytes(int in, int out)
     }
 }
 
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Makes the new name in folder durable; failing here loses nothing.
-void SyncFolder(const std::string& folder)
-{
-    Descriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.Valid())
-        ::fsync(fd.Get());
-}
-
 // The copy into the new file out; true when every byte is on disk.
 bool FillTemporary(int in, Descriptor& out, mode_t mode)
 {
     return CopyBytes(in, out.Get()) && ::fchmod(out.Get(), mode) == 0 && ::fsync(out.Get()) == 0 && out.Close();
-}
-
-// A new file named to + ".part-" + random characters, open for writing;
-// -1 when none could be made.
-int CreateTemporaryBeside(const std::string& to, std::string& temporary)
-{
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        temporary = to + ".part-" + RandomCharacters(8);
-        // O_EXCL: a name that exists, a symbolic link included, is refused.
-        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
 }
 
 }  // namespace
@@ -115,7 +85,7 @@ bool CopyFileNoReplace(const std::string& from, const std::string& to)
         return false;
 
     std::string temporary;
-    Descriptor out(CreateTemporaryBeside(to, temporary));
+    Descriptor out(CreateFileBeside(to, 0600, temporary));
     if (!out.Valid())
         return false;
 
@@ -123,7 +93,7 @@ bool CopyFileNoReplace(const std::string& from, const std::string& to)
         ::unlink(temporary.c_str());
         return false;
     }
-    SyncFolder(FolderOf(to));
+    SyncFolderOf(to);
     return true;
 }
 

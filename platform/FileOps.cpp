@@ -1,6 +1,7 @@
 #include "platform/FileOps.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <string_view>
 
@@ -17,6 +18,28 @@ std::string WithoutTrailingSlash(std::string path)
     while (path.size() > 1 && path.back() == '/')
         path.pop_back();
     return path;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The name of a temporary file beside path. A name too long to take the
+// suffix gives the suffix alone, still in path's folder.
+std::string TemporaryName(const std::string& path)
+{
+    static constexpr std::string_view kSuffix = ".part-";
+    constexpr size_t kRandom = 8;
+    const size_t slash = path.rfind('/');
+    const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
+    const std::string base = nameLength + kSuffix.size() + kRandom > NAME_MAX
+                                 ? path.substr(0, slash == std::string::npos ? 0 : slash + 1)
+                                 : path;
+    return base + std::string(kSuffix) + RandomCharacters(kRandom);
 }
 
 }  // namespace
@@ -37,6 +60,30 @@ bool CreatePrivateFolder(const std::string& path)
     const bool modeSet = ::fchmod(fd, 0700) == 0;
     ::close(fd);
     return modeSet;
+}
+
+int CreateFileBeside(const std::string& path, unsigned mode, std::string& temporary)
+{
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        temporary = TemporaryName(path);
+        // O_EXCL: a name that exists, a symbolic link included, is refused.
+        int fd;
+        do
+            fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+        while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+void SyncFolderOf(const std::string& path)
+{
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fsync(fd);
+    ::close(fd);
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to)

@@ -1,6 +1,7 @@
 // File operations with exact rules about what already has the target name:
-// a private folder that is never an existing one, a rename that never
-// replaces, one that replaces in a single step, and deleting a file.
+// a private folder that is never an existing one, a new file that is never
+// an existing one, a rename that never replaces, one that replaces in a
+// single step, and deleting a file.
 // POSIX only, no Qt. Paths are native bytes; a trailing "/" is allowed
 // on folder names.
 #pragma once
@@ -13,6 +14,18 @@ namespace platform {
 // fails, in particular when anything has that name already: a folder, a
 // file, a symbolic link (followed or not, dangling or not).
 bool CreatePrivateFolder(const std::string& path);
+
+// A new file beside path, to be renamed to path once it is complete: named
+// path + ".part-" + eight random characters (in path's folder, where a
+// rename can reach path), created exclusively, so that nothing that has the
+// name, a symbolic link included, is ever opened; mode as open(2) takes it,
+// less the umask. The descriptor, open for writing, or -1 when no file could
+// be made; temporary gets its name.
+int CreateFileBeside(const std::string& path, unsigned mode, std::string& temporary);
+
+// Makes a name just given in path's folder durable (fsync of the folder).
+// A failure is not reported: the name is there, only not yet on the disk.
+void SyncFolderOf(const std::string& path);
 
 // Renames from to to only when nothing has the name to: renameat2 with
 // RENAME_NOREPLACE, else (a file system without it) link and unlink. False

@@ -57,12 +57,28 @@ std::optional<std::string> KeyOf(const std::string& line)
     return Trim(trimmed.substr(0, eq));
 }
 
+bool InMatchingQuotes(const std::string& value)
+{
+    return value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front();
+}
+
 std::string ValueOf(const std::string& line)
 {
     std::string value = Trim(line.substr(line.find('=') + 1));
     // A value in a matching pair of quotes is read without them.
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    if (InMatchingQuotes(value))
         value = value.substr(1, value.size() - 2);
+    return value;
+}
+
+// The text after "=" that reads back as value: the value itself, or, when
+// reading would take blanks off its ends or a pair of quotes off it, the
+// value inside one more pair of quotes (which reading takes off alone).
+std::string StoredForm(const std::string& value)
+{
+    const bool blankAtAnEnd = !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()));
+    if (blankAtAnEnd || InMatchingQuotes(value))
+        return '"' + value + '"';
     return value;
 }
 
@@ -149,6 +165,11 @@ void WriteFileAtOnce(const std::string& fileName, const std::vector<std::string>
 
 IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {}
 
+bool IniFile::CanStore(const std::string& value)
+{
+    return value.find_first_of("\r\n") == std::string::npos;
+}
+
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
                                 const std::string& defaultValue) const
 {
@@ -176,9 +197,14 @@ bool IniFile::ReadBool(const std::string& section, const std::string& key, bool 
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value)
 {
+    // A line break would end the value early and could write lines of its
+    // own: such a value is never written, not even in part.
+    if (!CanStore(value))
+        throw EIniFileException("Unable to write to " + Utf8ToCp1250(fileName_) + ": the value of " + key +
+                                " holds a line break");
     std::vector<std::string> lines = LoadForWrite(fileName_);
     const KeyPlace place = Find(lines, section, key);
-    const std::string line = key + "=" + value;
+    const std::string line = key + "=" + StoredForm(value);
     if (place.key) {
         lines[*place.key] = line;
     } else if (place.section) {

@@ -19,6 +19,9 @@ class IniFile {
 public:
     explicit IniFile(std::string fileName);
 
+    // Whether a value can be written so that it reads back as it is: any
+    // bytes but a line break (CR or LF), which would end the line early.
+    static bool CanStore(const std::string& value);
 
     // Reading never fails: a missing file, section or key gives the default.
     std::string ReadString(const std::string& section, const std::string& key,
@@ -30,7 +33,9 @@ public:
 
     // Each write creates the file, the section and the key as needed and
     // replaces the file at once (a temporary file renamed over it).
-    // EIniFileException when that fails.
+    // EIniFileException when that fails, and for a value CanStore refuses
+    // (the file is then not touched). A value that reading would change
+    // (blanks at an end, a matching pair of quotes) is written in quotes.
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
     void WriteInteger(const std::string& section, const std::string& key, int value);
     void WriteBool(const std::string& section, const std::string& key, bool value);

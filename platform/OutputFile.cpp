@@ -1,13 +1,16 @@
 #include "platform/OutputFile.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <streambuf>
 #include <vector>
 
 #include "platform/Cp1250.h"
+#include "platform/FileOps.h"
 
 namespace platform {
 
@@ -19,7 +22,7 @@ public:
     {
         setp(space_.data(), space_.data() + space_.size());
     }
-    ~Buffer() override { Release(); }
+    ~Buffer() override { Release(false); }
 
     void Append(const char* data, std::streamsize size)
     {
@@ -27,21 +30,25 @@ public:
             Fail();
     }
 
-    void Close()
+    // Flushes and closes; with sync, the bytes are on the disk first.
+    void Close(bool sync)
     {
         Flush();
+        if (sync && ::fsync(fd_) != 0)
+            Fail();
         const int fd = fd_;
         fd_ = -1;
         if (::close(fd) != 0)
             Fail();
     }
 
-    // Closes without reporting: what is buffered is still tried once.
-    void Release() noexcept
+    // Closes without reporting; with writePending, what is buffered is
+    // still tried once.
+    void Release(bool writePending) noexcept
     {
         if (fd_ < 0)
             return;
-        if (!failed_)
+        if (writePending && !failed_)
             WriteOut(pbase(), pptr() - pbase());
         ::close(fd_);
         fd_ = -1;
@@ -124,27 +131,79 @@ private:
 
 namespace {
 
-int CreateFile(const std::string& path)
+EFCreateError CreateError(const std::string& path)
+{
+    return EFCreateError("Cannot create file \"" + Utf8ToCp1250(path) + "\"");
+}
+
+// A device or a pipe: opened and written as it is, since no file can stand
+// in its place.
+int OpenInPlace(const std::string& path)
 {
     int fd;
     do
-        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0)
-        throw EFCreateError("Cannot create file \"" + Utf8ToCp1250(path) + "\"");
+        throw CreateError(path);
+    return fd;
+}
+
+// The file path names through any symbolic links; EFCreateError when there
+// is none.
+std::string RealPath(const std::string& path)
+{
+    char* real = ::realpath(path.c_str(), nullptr);
+    if (!real)
+        throw CreateError(path);
+    std::string resolved(real);
+    std::free(real);
+    return resolved;
+}
+
+// Opens what the bytes for path go into: the new file beside the file that
+// is to take the name (target), named temporary, or path itself for a
+// device or a pipe (temporary stays empty).
+int StartFile(const std::string& path, std::string& target, std::string& temporary)
+{
+    struct stat existing {};
+    const bool replaces = ::stat(path.c_str(), &existing) == 0;
+    if (!replaces) {
+        struct stat link {};
+        if (path.empty() || ::lstat(path.c_str(), &link) == 0)
+            throw CreateError(path);  // a link that points nowhere
+        target = path;
+    } else if (!S_ISREG(existing.st_mode)) {
+        return OpenInPlace(path);  // a folder fails here
+    } else if (::access(path.c_str(), W_OK) != 0) {
+        throw CreateError(path);  // a file that may not be written stays so
+    } else {
+        target = RealPath(path);
+    }
+    // A replacing file is private until it has the old file's mode.
+    const int fd = CreateFileBeside(target, replaces ? 0600 : 0666, temporary);
+    if (fd < 0)
+        throw CreateError(path);
+    if (replaces)
+        ::fchmod(fd, existing.st_mode & 0777);
     return fd;
 }
 
 }  // namespace
 
 OutputFile::OutputFile(const std::string& path)
-    : buffer_(std::make_unique<Buffer>(CreateFile(path))), stream_(buffer_.get())
+    : path_(path), buffer_(std::make_unique<Buffer>(StartFile(path, target_, temporary_))), stream_(buffer_.get())
 {
     // The buffer's EWriteError leaves the stream's calls as it is.
     stream_.exceptions(std::ios::badbit);
 }
 
-OutputFile::~OutputFile() = default;
+OutputFile::~OutputFile()
+{
+    buffer_->Release(temporary_.empty());
+    if (!temporary_.empty())
+        DeleteFile(temporary_);
+}
 
 void OutputFile::Write(const std::string& bytes)
 {
@@ -153,7 +212,14 @@ void OutputFile::Write(const std::string& bytes)
 
 void OutputFile::Close()
 {
-    buffer_->Close();
+    const bool inPlace = temporary_.empty();
+    buffer_->Close(!inPlace);
+    if (inPlace)
+        return;
+    if (!RenameReplace(temporary_, target_))
+        throw CreateError(path_);
+    temporary_.clear();
+    SyncFolderOf(target_);
 }
 
 }  // namespace platform

@@ -1,8 +1,11 @@
-// A file written from its start, as the class library's file stream in
-// create mode: the file is created, or emptied when it exists. Writes are
-// buffered; Close flushes and closes and is where a full disk shows at the
-// latest, so a writer calls it and never takes a file that was not closed
-// for a complete one.
+// A file written from its start that replaces what had its name whole or
+// not at all. The bytes go to a new file beside the target (created
+// exclusively); Close flushes it, syncs it to the disk and only then gives it
+// the target's name with one rename. A file never closed, or whose close
+// failed, replaces nothing and is removed: the old file stays as it was.
+// Writes are buffered; Close is where a full disk shows at the latest, so a
+// writer calls it and never takes a file that was not closed for a complete
+// one. A device or a pipe (/dev/null, a FIFO) is written in place.
 #pragma once
 
 #include <memory>
@@ -26,9 +29,15 @@ namespace platform {
 
 class OutputFile {
 public:
-    // Creates path (native bytes) or empties it; EFCreateError when it cannot.
+    // Starts the file that is to take the name path (native bytes; through a
+    // symbolic link, the file it points to). A new file gets the mode of a
+    // plain create (0666 less the umask), a replacing one the mode of the
+    // file it replaces. EFCreateError when no new file can be made beside
+    // path, or path is a file that may not be written, a folder, or a link
+    // that points nowhere.
     explicit OutputFile(const std::string& path);
-    // Closes a file that Close did not, without reporting anything.
+    // A file that Close did not complete is removed, without reporting
+    // anything; what has the name path is as it was.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
@@ -38,12 +47,18 @@ public:
     std::ostream& Stream() { return stream_; }
     // Appends bytes after everything written so far; EWriteError when it fails.
     void Write(const std::string& bytes);
-    // Flushes and closes the file; EWriteError when anything written did not
-    // reach it. Nothing can be written afterwards.
+    // Flushes, syncs and closes the file, then puts it in place of path;
+    // EWriteError when anything written did not reach the disk,
+    // EFCreateError when the file cannot take the name. On a failure path is
+    // as it was. Nothing can be written afterwards.
     void Close();
 
 private:
     class Buffer;
+
+    std::string path_;       // as given, for the messages
+    std::string target_;     // the name the file takes
+    std::string temporary_;  // the new file beside it; empty when written in place or put in place
     std::unique_ptr<Buffer> buffer_;
     std::ostream stream_;
 };

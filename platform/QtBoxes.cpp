@@ -6,6 +6,8 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -14,6 +16,8 @@
 #include <QScreen>
 #include <QStringTokenizer>
 #include <QStyle>
+#include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "platform/ButtonKeys.h"
@@ -221,9 +225,49 @@ private:
     QPushButton* clicked_ = nullptr;
 };
 
+// The file dialogs' size: room for the four columns of the detail view
+// beside the side bar, never more than most of the screen.
+constexpr QSize kFileDialogSize(880, 540);
+
+// The detail view's size, type and date columns as wide as the texts of the
+// folder shown (a size such as "553 bajty" would be cut at Qt's width), never
+// narrower than before, so a column the user widened stays so; the name
+// column takes the rest of the view, at least a third of it.
+void FitColumns(QTreeView& view)
+{
+    QHeaderView& header = *view.header();
+    int others = 0;
+    for (int column = 1; column < header.count(); ++column) {
+        const int before = header.sectionSize(column);
+        view.resizeColumnToContents(column);
+        if (header.sectionSize(column) < before)
+            header.resizeSection(column, before);
+        others += header.sectionSize(column);
+    }
+    const int width = view.viewport()->width();
+    header.resizeSection(0, std::max(width / 3, width - others));
+}
+
+// Qt's own dialog (not the desktop's), so that it is Polish on every desktop
+// and its columns get their room, in a size that shows them.
+void PrepareFileDialog(QFileDialog& dialog, const QWidget* owner)
+{
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    const QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableGeometry().size() * 9 / 10 : kFileDialogSize;
+    dialog.resize(kFileDialogSize.boundedTo(available));
+    auto* view = dialog.findChild<QTreeView*>();
+    auto* model = dialog.findChild<QFileSystemModel*>();
+    if (!view || !model)
+        return;
+    QObject::connect(model, &QFileSystemModel::directoryLoaded, view, [view] { FitColumns(*view); });
+    QTimer::singleShot(0, view, [view] { FitColumns(*view); });  // once shown, before the folder is read
+}
+
 bool RunFileDialog(QWidget* owner, const FileDialogRequest& request, QString& path, bool save)
 {
     QFileDialog dialog(owner, request.title, request.initialDir);
+    PrepareFileDialog(dialog, owner);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
@@ -320,10 +364,13 @@ bool QtBoxes::SaveFile(QWidget* owner, const FileDialogRequest& request, QString
 
 bool QtBoxes::SelectDirectory(QWidget* owner, const QString& caption, QString& directory)
 {
-    const QString chosen = QFileDialog::getExistingDirectory(owner, caption, directory);
-    if (chosen.isEmpty())
+    QFileDialog dialog(owner, caption, directory);
+    PrepareFileDialog(dialog, owner);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return false;
-    directory = chosen;
+    directory = dialog.selectedFiles().constFirst();
     return true;
 }
 

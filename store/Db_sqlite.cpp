@@ -108,8 +108,8 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
     return 0;
 }
 
-// A whole-catalogue export reads the links table once per category: the
-// pages stay in memory between those reads. Nothing in the file changes.
+// A connection keeps the pages it reads in memory between its reads (a large
+// cache); nothing in the file changes.
 const char* const kLargeCache = "PRAGMA cache_size=-65536";
 
 // How long a connection waits for a lock that another program holds before
@@ -385,13 +385,17 @@ int SQLiteClass::GetLinks(int catId)
     return QueryLinks(LinksByPositionSql(catId).c_str());
 }
 
+// SQLite sorts in memory up to the page cache's size. With the large cache,
+// the whole catalogue is sorted in one run, three times slower than SQLite's
+// default of small runs merged, and the cache fills with pages read once.
+void SQLiteClass::SortInSmallRuns(bool small)
+{
+    sqlite3_exec(db, small ? "PRAGMA cache_size=-2000" : kLargeCache, nullptr, nullptr, nullptr);
+}
+
 int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
 {
-    // SQLite sorts in memory up to the page cache's size. With the large
-    // cache of the export, the whole catalogue is sorted in one run, three
-    // times slower than SQLite's default of small runs merged, and the cache
-    // fills with pages read once. This read takes the default size.
-    sqlite3_exec(db, "PRAGMA cache_size=-2000", nullptr, nullptr, nullptr);
+    SortInSmallRuns(true);
     std::vector<std::string> lines;
     try {
         lines.reserve(LinkCountBound(db));
@@ -401,7 +405,7 @@ int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
     const int result = Query(LinksByPositionSql(catId).c_str(), LinkLineRowCallback, &lines);
     if (result != 0)
         return result;
-    sqlite3_exec(db, kLargeCache, nullptr, nullptr, nullptr);
+    SortInSmallRuns(false);
     if (out.empty())
         out = std::move(lines);
     else

@@ -103,8 +103,9 @@ public:
     int SaveLinkCategories();
     int SaveChangedLinkPositions();
 
-    // Export bodies: 0, or 1 when a link query failed (the connection is then
-    // closed and the export ends). A failing stream write throws EWriteError.
+    // Export bodies: 0, or 1 when the read of the links failed (the message
+    // shown, the connection closed, nothing of the body written). The links
+    // are read in one ordered pass. A failing stream write throws EWriteError.
     int ExportText(std::ostream& out, int catId);
     int ExportHtml(std::ostream& out, int catId);
 
@@ -137,6 +138,9 @@ private:
     bool StepFormatted(const std::string& format, const std::string& a, const std::string& b);
     bool StepRenumbering();
     int ExportBody(std::ostream& out, int catId, bool html);
+    // A read that sorts a large table takes SQLite's default cache (sorted
+    // in small runs merged); afterwards the large cache again.
+    void SortInSmallRuns(bool small);
 
     std::string writeError;
     // The category that the next write numbers again first (AppendPositions).

@@ -1,8 +1,10 @@
 // The program entry: the application object, the main window, the loop.
 #include <QApplication>
+#include <QTranslator>
 
 #include "platform/HandlerGuard.h"
 #include "platform/QtBoxes.h"
+#include "platform/QtTexts.h"
 #include "window/mainwindow/dovra_.h"
 
 int main(int argc, char* argv[])
@@ -12,6 +14,10 @@ int main(int argc, char* argv[])
     // The program ends when the main window's close handler has run, never
     // because some other window closed while the main one was hidden.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts in Polish, as the program's are; without the
+    // translation they stay English (the README names its package).
+    QTranslator qtTexts;
+    platform::InstallPolishQtTexts(qtTexts);
 
     platform::QtBoxes boxes;
     platform::RunGuarded(boxes, [&] {

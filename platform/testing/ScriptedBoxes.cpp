@@ -31,9 +31,10 @@ QString OwnerName(const QWidget* owner)
 
 QString AskedBox::Describe() const
 {
-    return QStringLiteral("%1 '%2' / '%3' flags 0x%4%5")
+    return QStringLiteral("%1 '%2' / '%3' flags 0x%4%5%6")
         .arg(BoxKindName(kind), text, caption, QString::number(flags, 16),
-             value.isEmpty() ? QString() : QStringLiteral(" value '%1'").arg(value));
+             value.isEmpty() ? QString() : QStringLiteral(" value '%1'").arg(value),
+             folder.isEmpty() ? QString() : QStringLiteral(" in '%1'").arg(folder));
 }
 
 std::vector<AskedBox> ScriptedBoxes::TakeAsked()
@@ -117,12 +118,16 @@ bool ScriptedBoxes::AnswerPath(const AskedBox& box, QString& path)
 
 bool ScriptedBoxes::OpenFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::OpenFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
+    return AnswerPath(
+        {BoxKind::OpenFile, request.fileName, request.title, 0, request.filter, OwnerName(owner), request.initialDir},
+        path);
 }
 
 bool ScriptedBoxes::SaveFile(QWidget* owner, const FileDialogRequest& request, QString& path)
 {
-    return AnswerPath({BoxKind::SaveFile, request.fileName, request.title, 0, request.filter, OwnerName(owner)}, path);
+    return AnswerPath(
+        {BoxKind::SaveFile, request.fileName, request.title, 0, request.filter, OwnerName(owner), request.initialDir},
+        path);
 }
 
 bool ScriptedBoxes::SelectDirectory(QWidget* owner, const QString& caption, QString& directory)

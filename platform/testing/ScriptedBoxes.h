@@ -35,8 +35,10 @@ struct AskedBox {
     unsigned flags = 0;
     QString value;    // default text, filter, or the starting folder
     QString owner;    // class name of the owning window ("TForm3"), "" for none
+    QString folder{};  // the folder an open or save dialog starts in (may be left out)
 
-    // "MessageBox 'text' / 'caption' flags 0x30"
+    // "MessageBox 'text' / 'caption' flags 0x30", with the value and the
+    // folder when there are any
     QString Describe() const;
 };
 

@@ -48,3 +48,43 @@ start_program
 id=$(wait_window "$main")
 got=$(wait_geometry "$id" "$x $y 640 470") || fail "a stored size below the minimum: '$got'"
 note "geometry saved, restored and held to the minimum"
+
+# Hostile numbers in the settings file: the frame is held to the screen and
+# brought back onto it, and the title bar can be taken with the mouse.
+settings="$HOME/.local/share/Quomira/dovra.ini"
+close_window "$id"
+wait_exit "$PROGRAM_PID" 10 || fail "the program did not end"
+
+# Drags the title bar of window ID by DX DY and waits for the frame to be at
+# X Y with the size it had.
+drag_title_bar()
+{
+    local id=$1 dx=$2 dy=$3 x y w h left right top bottom
+    read -r x y w h < <(window_geometry "$id")
+    read -r left right top bottom < <(frame_extents "$id")
+    xdotool mousemove --sync $((x + w / 2)) $((y + top / 2)) mousedown 1
+    xdotool mousemove --sync $((x + w / 2 + dx / 2)) $((y + top / 2 + dy / 2))
+    xdotool mousemove --sync $((x + w / 2 + dx)) $((y + top / 2 + dy)) mouseup 1
+    wait_geometry "$id" "$((x + dx)) $((y + dy)) $w $h" >/dev/null \
+        || fail "the title bar could not be dragged: '$(window_geometry "$id")'"
+}
+
+# A size of 100000 x 100000 (a 40 GB window buffer once) and places far off:
+# the whole screen, the program running.
+printf '[Opcje]\r\nSzer=100000\r\nWys=100000\r\nPolX=2147483647\r\nPolY=-2147483647\r\nPasek=-2147483648\r\n' >"$settings"
+start_program
+id=$(wait_window "$main")
+got=$(wait_geometry "$id" "0 0 1280 1024") || fail "a frame larger than the screen: '$got'"
+kill -0 "$PROGRAM_PID" || fail "the program ended"
+drag_title_bar "$id" 100 60
+close_window "$id"
+wait_exit "$PROGRAM_PID" 10 || fail "the program did not end"
+
+# A place below and right of the screen: brought back into its corner.
+printf '[Opcje]\r\nSzer=700\r\nWys=500\r\nPolX=5000\r\nPolY=5000\r\n' >"$settings"
+start_program
+id=$(wait_window "$main")
+got=$(wait_geometry "$id" "580 524 700 500") || fail "a place out of reach: '$got'"
+[ -n "${SCREENSHOT:-}" ] && import -window root "$SCREENSHOT"
+drag_title_bar "$id" -300 -200
+note "hostile sizes and places held to the screen, the title bar in reach"

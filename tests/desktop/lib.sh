@@ -9,7 +9,9 @@
 #                            --tray also starts trayer as the tray host.
 #   start_tray               trayer as the tray host, on a started desktop
 #   start_program [ARGS]     build/window/quomira in the background; its pid
-#                            in PROGRAM_PID, its output in $DT_ROOT/program.log
+#                            in PROGRAM_PID, its output in $DT_ROOT/program.log;
+#                            PROGRAM_ENV holds env(1) arguments (NAME=VALUE,
+#                            -u NAME) for the program alone, such as a locale
 #   wait_window TITLE [SECS] the id of the first window named exactly TITLE
 #   count_windows TITLE      how many visible windows are named TITLE
 #   window_geometry ID       "X Y W H" of the window's outer frame
@@ -28,6 +30,7 @@ DT_PIDS=()
 DT_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/quomira-desktop.XXXXXX")
 DT_KEEP=${DT_KEEP:-0}   # 1 keeps $DT_ROOT for a look after the run
 PROGRAM_PID=
+PROGRAM_ENV=()
 
 fail()
 {
@@ -151,7 +154,7 @@ start_tray()
 start_program()
 {
     [ -x "${QUOMIRA:-}" ] || fail "QUOMIRA does not name the program: '${QUOMIRA:-}'"
-    "$QUOMIRA" "$@" >>"$DT_ROOT/program.log" 2>&1 &
+    env "${PROGRAM_ENV[@]}" "$QUOMIRA" "$@" >>"$DT_ROOT/program.log" 2>&1 &
     PROGRAM_PID=$!
     track "$PROGRAM_PID"
 }

@@ -2,12 +2,10 @@
 // leaves a partial copy behind.
 #include <gtest/gtest.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +13,7 @@
 #include <sstream>
 
 #include "platform/FileCopy.h"
+#include "tests/FileSizeLimit.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
@@ -129,15 +128,12 @@ TEST_F(FileCopyTest, AWriteFailingMidwayLeavesNoPartialCopy)
 {
     // A file size limit makes the writes fail part way, as a full disk does.
     Write("dovra.db", std::string(200000, 'x'));
-    struct rlimit old {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
-    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limited = old;
-    limited.rlim_cur = 50000;
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limited), 0);
-    const bool copied = CopyFileNoReplace(root + "dovra.db", root + "to/dovra.db");
-    ::setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldSignal);
+    bool copied = true;
+    {
+        const FileSizeLimit limit(50000);
+        ASSERT_TRUE(limit.Set());
+        copied = CopyFileNoReplace(root + "dovra.db", root + "to/dovra.db");
+    }
     EXPECT_FALSE(copied);
     EXPECT_TRUE(TargetNames().empty());
 }

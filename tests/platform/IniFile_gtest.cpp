@@ -135,3 +135,62 @@ TEST_F(IniFileTest, FailedWriteRaisesUnableToWrite)
     EXPECT_THROW(IniFile(path).WriteBool("Opcje", "Wersja", true), platform::EIniFileException);
     EXPECT_TRUE(fs::is_directory(path));
 }
+
+// A value with a line break would read back as another value, or write keys
+// of its own: it is refused and the file keeps every byte.
+TEST_F(IniFileTest, ValueWithALineBreakIsRefusedAndNothingWritten)
+{
+    const std::string before = "[Opcje]\r\nWersja=1\r\n\r\n[Sciezki]\r\nArchiwa=/stare/\r\n";
+    const char* const values[] = {"/a\nb/", "/x\r[Opcje]\rWersja=0", "/a\r\n/", "\n", "/koniec/\r"};
+    for (const char* value : values) {
+        Write(before);
+        EXPECT_FALSE(IniFile::CanStore(value)) << value;
+        try {
+            IniFile(path).WriteString("Sciezki", "Archiwa", value);
+            ADD_FAILURE() << "no exception for '" << value << "'";
+        } catch (const platform::EIniFileException& error) {
+            EXPECT_EQ(std::string(error.what()),
+                      "Unable to write to " + path + ": the value of Archiwa holds a line break");
+        }
+        EXPECT_EQ(Read(), before) << value;
+        EXPECT_EQ(IniFile(path).ReadBool("Opcje", "Wersja", false), true);
+        EXPECT_EQ(IniFile(path).ReadString("Sciezki", "Archiwa", ""), "/stare/");
+    }
+    fs::remove(path);
+    EXPECT_THROW(IniFile(path).WriteString("Sciezki", "Temp", "/a\nb/"), platform::EIniFileException);
+    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 0);
+}
+
+// Blanks at either end and a matching pair of quotes are taken off when a
+// value is read: such a value is written inside one more pair of quotes, so
+// it reads back as it was. Any other value is written as it is.
+TEST_F(IniFileTest, ValuesReadBackAsWritten)
+{
+    const struct {
+        const char* value;
+        const char* line;
+    } cases[] = {
+        {"/a b/", "Temp=/a b/"},
+        {" /a/", "Temp=\" /a/\""},
+        {"/a/ ", "Temp=\"/a/ \""},
+        {"\t/a/\t", "Temp=\"\t/a/\t\""},
+        {" ", "Temp=\" \""},
+        {"\"/a/\"", "Temp=\"\"/a/\"\""},
+        {"'/a/'", "Temp=\"'/a/'\""},
+        {"\"\"", "Temp=\"\"\"\""},
+        {"\"", "Temp=\""},
+        {"\"/a/'", "Temp=\"/a/'"},
+        {"/a\"b\"/", "Temp=/a\"b\"/"},
+        {"\"/a/", "Temp=\"/a/"},
+        {"", "Temp="},
+        {"/\xb3\xf3\xbf\x01/", "Temp=/\xb3\xf3\xbf\x01/"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(path);
+        EXPECT_TRUE(IniFile::CanStore(c.value)) << c.value;
+        IniFile(path).WriteString("Sciezki", "Temp", c.value);
+        EXPECT_EQ(Read(), std::string("[Sciezki]\r\n") + c.line + "\r\n") << "value '" << c.value << "'";
+        EXPECT_EQ(IniFile(path).ReadString("Sciezki", "Temp", "?"), c.value);
+    }
+}

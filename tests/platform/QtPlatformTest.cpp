@@ -1,7 +1,14 @@
 // The Qt side of the platform layer: file filters, the real and the
-// scripted boxes, the handler guard, the timer, the image list, the store's
-// message hooks.
+// scripted boxes, Qt's own texts in Polish, the handler guard, the timer, the
+// image list, the store's message hooks.
 #include <QApplication>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QTreeView>
 #include <QLineEdit>
 #include <QClipboard>
 #include <QMessageBox>
@@ -16,11 +23,13 @@
 
 #include <stdexcept>
 
+#include "tests/EnvGuard.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
 #include "platform/MessageHooks.h"
 #include "platform/Messages.h"
 #include "platform/QtBoxes.h"
+#include "platform/QtTexts.h"
 #include "platform/testing/ScriptedBoxes.h"
 #include "platform/Timer.h"
 
@@ -62,13 +71,57 @@ QStringList ButtonTexts(QWidget* dialog)
     return texts;
 }
 
+QStringList LabelTexts(QWidget* dialog)
+{
+    QStringList texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->isVisible() && !label->text().isEmpty())
+            texts << label->text();
+    texts.sort();
+    return texts;
+}
+
+QStringList ColumnTitles(const QTreeView& view)
+{
+    QStringList titles;
+    for (int column = 0; column < view.header()->count(); ++column)
+        titles << view.model()->headerData(column, Qt::Horizontal).toString();
+    return titles;
+}
+
+// Empty when every column of the file dialog's detail view shows its title
+// and its cells uncut and the four columns fit the view side by side;
+// otherwise what does not fit.
+QString UncutColumns(const QTreeView& view)
+{
+    const QHeaderView& header = *view.header();
+    QString cut;
+    int total = 0;
+    for (int column = 0; column < header.count(); ++column) {
+        const int cells = static_cast<const QAbstractItemView&>(view).sizeHintForColumn(column);
+        const int needed = std::max(cells, header.sectionSizeHint(column));
+        total += header.sectionSize(column);
+        if (column > 0 && needed > header.sectionSize(column))
+            cut += QStringLiteral("column %1 needs %2, has %3; ").arg(column).arg(needed).arg(header.sectionSize(column));
+    }
+    if (total > view.viewport()->width())
+        cut += QStringLiteral("the columns take %1 of %2").arg(total).arg(view.viewport()->width());
+    return cut;
+}
+
 }  // namespace
 
 class QtPlatformTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QCoreApplication::setApplicationName(QStringLiteral("Quomira")); }
+    void initTestCase()
+    {
+        QCoreApplication::setApplicationName(QStringLiteral("Quomira"));
+        // Qt's file dialogs keep their history and column widths in the
+        // user's configuration: here in a folder of the test's own.
+        configHome_ = std::make_unique<EnvGuard>("XDG_CONFIG_HOME", configDir_.path().toStdString());
+    }
 
     void fileFilters_data()
     {
@@ -401,6 +454,109 @@ private slots:
         QVERIFY(images.Icon(5).isNull());
     }
 
+    // The dialogs Qt draws itself read Polish whatever the user's locale, as
+    // the program's own boxes do.
+    void qtDialogsArePolish_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<QStringList>("labels");
+        const QStringList fileLabels{QStringLiteral("Nazwa &pliku:"), QStringLiteral("Pliki rodzaju:"),
+                                     QStringLiteral("Szukaj w:")};
+        QTest::newRow("open") << QStringLiteral("open") << QStringLiteral("Otwórz")
+                              << QStringList{QStringLiteral("&Otwórz"), QStringLiteral("Anuluj")} << fileLabels;
+        QTest::newRow("save") << QStringLiteral("save") << QStringLiteral("Zachowaj jako")
+                              << QStringList{QStringLiteral("&Zachowaj"), QStringLiteral("Anuluj")} << fileLabels;
+        QTest::newRow("folder") << QStringLiteral("folder") << QStringLiteral("Wybierz katalog")
+                                << QStringList{QStringLiteral("&Wybierz"), QStringLiteral("Anuluj")}
+                                << QStringList{QStringLiteral("Katalog:"), QStringLiteral("Pliki rodzaju:"),
+                                               QStringLiteral("Szukaj w:")};
+    }
+
+    void qtDialogsArePolish()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(QString, title);
+        QFETCH(QStringList, buttons);
+        QFETCH(QStringList, labels);
+        QTranslator translator;
+        QVERIFY(InstallPolishQtTexts(translator));
+        QTemporaryDir dir;
+        QString shownTitle;
+        QStringList shownButtons;
+        QStringList shownLabels;
+        QStringList columns;
+        OnModal([&](QWidget* modal) {
+            QVERIFY(QTest::qWaitForWindowExposed(modal));
+            shownTitle = modal->windowTitle();
+            shownButtons = ButtonTexts(modal);
+            shownLabels = LabelTexts(modal);
+            if (auto* view = modal->findChild<QTreeView*>())
+                columns = ColumnTitles(*view);
+            ClickButton(modal, QStringLiteral("Anuluj"));
+        });
+        QtBoxes boxes;
+        QString path = dir.path();
+        const FileDialogRequest request{{}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt"), 1, {}, dir.path()};
+        const bool chosen = dialog == u"open"   ? boxes.OpenFile(nullptr, request, path)
+                            : dialog == u"save" ? boxes.SaveFile(nullptr, request, path)
+                                                : boxes.SelectDirectory(nullptr, title, path);
+        QVERIFY(!chosen);
+        QCOMPARE(shownTitle, title);
+        QCOMPARE(shownButtons, buttons);
+        QCOMPARE(shownLabels, labels);
+        QCOMPARE(columns, (QStringList{QStringLiteral("Nazwa"), QStringLiteral("Rozmiar"), QStringLiteral("Rodzaj"),
+                                       QStringLiteral("Data modyfikacji")}));
+    }
+
+    // Cut, copy and paste of every edit, the program's own boxes included.
+    void editContextMenuIsPolish()
+    {
+        QTranslator translator;
+        QVERIFY(InstallPolishQtTexts(translator));
+        QLineEdit edit;
+        const std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        QStringList texts;
+        for (const QAction* action : menu->actions())
+            if (!action->isSeparator())
+                texts << action->text().section(u'\t', 0, 0);
+        QCOMPARE(texts, (QStringList{QStringLiteral("&Cofnij"), QStringLiteral("&Przywróć"), QStringLiteral("W&ytnij"),
+                                     QStringLiteral("S&kopiuj"), QStringLiteral("&Wklej"), QStringLiteral("Usuń"),
+                                     QStringLiteral("Zaznacz wszystko")}));
+    }
+
+    // A file's size ("553 bajty"), its type and its date show uncut, and
+    // the name column keeps its room beside them.
+    void fileDialogShowsItsColumnsUncut()
+    {
+        QTranslator translator;
+        QVERIFY(InstallPolishQtTexts(translator));
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("linki z pracy.txt")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(QByteArray(553, 'x')), qint64(553));
+        file.close();
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("archiwum")));
+        QString cut = QStringLiteral("no dialog");
+        OnModal([&](QWidget* modal) {
+            if (auto* view = modal->findChild<QTreeView*>()) {
+                cut.clear();
+                if (QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) == 2; }))
+                    (void)QTest::qWaitFor([&] { return UncutColumns(*view).isEmpty(); });
+                else
+                    cut = QStringLiteral("the folder's two entries were not listed");
+                if (cut.isEmpty())
+                    cut = UncutColumns(*view);
+            }
+            ClickButton(modal, QStringLiteral("Anuluj"));
+        });
+        QtBoxes boxes;
+        QString path;
+        QVERIFY(!boxes.OpenFile(nullptr, {{}, QStringLiteral("Wszystkie pliki (*.*)|*.*"), 1, {}, dir.path()}, path));
+        QVERIFY2(cut.isEmpty(), qPrintable(cut));
+    }
+
     void messageHooksReachTheBoxesWhileInstalled()
     {
         ScriptedBoxes boxes;
@@ -416,6 +572,10 @@ private slots:
         platform::ShowMessage("after");  // the hook is gone: standard error
         QVERIFY(boxes.TakeAsked().empty());
     }
+
+private:
+    QTemporaryDir configDir_;
+    std::unique_ptr<EnvGuard> configHome_;
 };
 
 QTEST_MAIN(QtPlatformTest)

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -163,6 +164,15 @@ std::vector<int> RowIds(const LineListBox& box)
     for (int i = 0; i < box.Count(); ++i)
         ids.push_back(StrToInt(GetTagValue(box.Item(i), "<i>")));
     return ids;
+}
+
+std::vector<std::string> FolderNames(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool ShowAndWait(TForm1& form)

@@ -121,6 +121,8 @@ std::vector<int> SelectedRows(const LineListBox& box);
 std::vector<int> RowIds(const LineListBox& box);
 // Makes the window visible and waits until it is exposed and active.
 bool ShowAndWait(TForm1& form);
+// The names in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder);
 
 // Chooses a category row as the user would (ListBox2Click runs); row -1
 // leaves no row chosen and runs nothing.

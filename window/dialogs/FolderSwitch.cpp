@@ -202,8 +202,14 @@ void TForm3::MoveCatalogue(const std::string& newFolder)
         return;
     }
     // The next start must find the catalogue: "Archiwa" first, then the
-    // folder, and only then the old file goes.
-    StoreArchiveFolder(newFolder);
+    // folder, and only then the old file goes. When "Archiwa" cannot be
+    // written the copy made here goes again: nothing has moved.
+    try {
+        StoreArchiveFolder(newFolder);
+    } catch (...) {
+        platform::DeleteFile(newFolder + kDatabase);
+        throw;
+    }
     form1_.ArchiveFolder = newFolder;
     platform::DeleteFile(current);
     // The lists already show the moved catalogue: nothing is reloaded.

@@ -249,8 +249,46 @@ void TForm3::BitBtn6Click()
     reject();
 }
 
+namespace {
+
+// The folder as a box names it: a line break shows as "\n" or "\r", so the
+// user sees where it is.
+QString FolderForBox(const std::string& folder)
+{
+    QString shown = QFile::decodeName(QByteArray::fromStdString(folder));
+    shown.replace(u'\n', QStringLiteral("\\n"));
+    shown.replace(u'\r', QStringLiteral("\\r"));
+    return shown;
+}
+
+}  // namespace
+
+bool TForm3::CanStoreFolder(const std::string& folder, const QString& whichFolder)
+{
+    if (platform::IniFile::CanStore(folder))
+        return true;
+    form1_.boxes.MessageBox(this,
+                            QStringLiteral("Nie można użyć ") + whichFolder + QStringLiteral(" \"") +
+                                FolderForBox(folder) +
+                                QStringLiteral("\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da "
+                                               "się zapisać w pliku ustawień.\nWybierz inny katalog."),
+                            QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
+    return false;
+}
+
 void TForm3::BitBtn7Click()
 {
+    // A changed folder is stored in "dovra.ini" and read from it at the next
+    // start: one the file cannot hold as it is would be read back as another
+    // folder (the catalogue out of reach). Such a folder is refused before
+    // anything is written, copied or switched; the dialog stays open.
+    const std::string tempFolder = FolderText(*Edit1);
+    const std::string archiveFolder = FolderText(*Edit2);
+    if (tempFolder != form1_.TempFolder && !CanStoreFolder(tempFolder, QStringLiteral("katalogu plików tymczasowych")))
+        return;
+    if (archiveFolder != form1_.ArchiveFolder &&
+        !CanStoreFolder(archiveFolder, QStringLiteral("katalogu archiwum linków")))
+        return;
     platform::IniFile ini(form1_.SettingsFolder + kSettingsFile);
     const bool monitor = CheckBox1->isChecked();
     form1_.SwitchMonitor(monitor);
@@ -261,7 +299,6 @@ void TForm3::BitBtn7Click()
     const int ustPoz = RadioGroup2->ItemIndex();
     ini.WriteInteger(kOptions, "UstPoz", ustPoz);
     form1_.UstPoz = static_cast<signed char>(ustPoz);
-    const std::string tempFolder = FolderText(*Edit1);
     if (tempFolder != form1_.TempFolder) {
         // Start-up reads "Temp"; TForm1::TempFolder stays as it is for this run.
         ini.WriteString(kPaths, "Temp", tempFolder);
@@ -270,7 +307,6 @@ void TForm3::BitBtn7Click()
                                                "uwzględnione po ponownym uruchomieniu programu"),
                                 QStringLiteral("Informacja"), platform::MbOk | platform::MbIconInformation);
     }
-    const std::string archiveFolder = FolderText(*Edit2);
     if (archiveFolder != form1_.ArchiveFolder)
         SwitchArchiveFolder(archiveFolder);
     accept();

@@ -82,8 +82,12 @@ private:
     void PickFolder(QLineEdit& edit);
     // The seconds shown for the up-down's position.
     void ShowInterval();
+    // Whether the settings file can hold folder as it is; when it cannot, a
+    // box names the folder (whichFolder: "katalogu archiwum linków", ...).
+    bool CanStoreFolder(const std::string& folder, const QString& whichFolder);
 
-    // ---- the catalogue folder switch (FolderSwitch.cpp)
+    // ---- the catalogue folder switch (FolderSwitch.cpp); the save runs it
+    // only for a folder that "Archiwa" can hold (CanStoreFolder)
     void SwitchArchiveFolder(const std::string& newFolder);
     int SwitchStep(int state, const std::string& newFolder, const std::string& oldFolder);
     int AskAboutLegacyFiles(const std::string& newFolder);

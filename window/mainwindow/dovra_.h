@@ -186,7 +186,7 @@ public:
     void Oprogramie1Click();
     // Connects the export items and the about command (from ConnectCommands).
     void ConnectExportCommands();
-    // The exports' save dialog: its filter and file name.
+    // The exports' save dialog: its filter, file name and folder.
     platform::FileDialogRequest SaveDialog1;
     // ---- clipboard monitor and link import (dovra_import.cpp)
     void Dodajlinkzeschowka1Click();
@@ -203,7 +203,7 @@ public:
     // The clipboard is reached through this object (the desktop's by default).
     void SetClipboard(std::unique_ptr<platform::Clipboard> clipboard);
     platform::Clipboard& Clipboard() { return *clipboard_; }
-    // The open dialog of "Dodaj linki z pliku".
+    // The open dialog of "Dodaj linki z pliku"; it keeps the folder last used.
     platform::FileDialogRequest OpenDialog1{
         {}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"), 1, {}, {}};
     // ---- tray (dovra_tray.cpp)

@@ -1,6 +1,7 @@
 // Building the main window: its controls, menus, toolbar, timer and tray
 // icon, with the captions, shortcuts, hints and images of each item.
 #include <QAction>
+#include <QDir>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -42,6 +43,9 @@ void TForm1::CreateComponents()
     TrayIcon1 = new QSystemTrayIcon(windowIcon(), this);
     TrayIcon1->setToolTip(QStringLiteral("Quomira"));
     TrayIcon1->setContextMenu(PopupMenu2);
+    // The file dialogs open in the home folder until they are used.
+    OpenDialog1.initialDir = QDir::homePath();
+    SaveDialog1.initialDir = QDir::homePath();
 }
 
 void TForm1::CreateLists()

@@ -50,7 +50,8 @@ bool IsProgramFile(const TForm1& form, const std::string& path)
 
 // Asks for the export file until the user confirms one that may be written;
 // nothing when the user gives up. SaveDialog1 keeps the last name chosen, so
-// the dialog asked again shows it.
+// the dialog asked again shows it, and its folder, where the next export
+// starts.
 std::optional<QString> ChooseExportFile(TForm1& form)
 {
     for (;;) {
@@ -58,6 +59,7 @@ std::optional<QString> ChooseExportFile(TForm1& form)
         if (!form.boxes.SaveFile(&form, form.SaveDialog1, path))
             return std::nullopt;
         form.SaveDialog1.fileName = path;
+        platform::StartInFolderOf(form.SaveDialog1, path);
         const std::string native = NativePath(path);
         if (IsProgramFile(form, native)) {
             form.boxes.MessageBox(&form,
@@ -77,18 +79,20 @@ std::optional<QString> ChooseExportFile(TForm1& form)
     }
 }
 
-// Creates (or empties) the file and writes the export into it. The store's
-// result is not looked at: a failed read has shown its own message. A failed
-// creation or write throws; the file is then incomplete.
+// Writes the export into a new file that replaces the chosen one only once
+// it is complete. When the store fails, its message has been shown and the
+// new file is dropped; a failed creation or write throws. Either way the
+// chosen file is as it was.
 void WriteExport(const TForm1& form, const QString& path, int catId, bool html)
 {
     platform::OutputFile file(NativePath(path));
     if (html) {
         file.Write(HtmlHead(platform::FromQString(path)));
-        DbExportHtml(form.ArchiveFolder, file.Stream(), catId);
+        if (DbExportHtml(form.ArchiveFolder, file.Stream(), catId) != DbOk)
+            return;
         file.Write(kHtmlFoot);
-    } else {
-        DbExportText(form.ArchiveFolder, file.Stream(), catId);
+    } else if (DbExportText(form.ArchiveFolder, file.Stream(), catId) != DbOk) {
+        return;
     }
     file.Close();
 }

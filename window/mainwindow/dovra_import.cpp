@@ -58,8 +58,10 @@ void TForm1::Dodajlinkizpliku1Click()
     // The busy flag stays lowered: the monitor may still offer the
     // clipboard's links while the open dialog is shown.
     QString path;
-    if (boxes.OpenFile(this, OpenDialog1, path))
-        ImportLinks(path.toStdString());
+    if (!boxes.OpenFile(this, OpenDialog1, path))
+        return;
+    platform::StartInFolderOf(OpenDialog1, path);
+    ImportLinks(path.toStdString());
 }
 
 void TForm1::Timer1Timer()

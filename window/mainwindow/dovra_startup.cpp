@@ -18,6 +18,7 @@
 #include "platform/Layouts.h"
 #include "window/widgets/LineListBox.h"
 #include "platform/Messages.h"
+#include "window/logic/StoredGeometry.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -45,6 +46,31 @@ std::string CurrentMinuteStamp()
 QSize FrameExtra(const QWidget& window)
 {
     return window.frameGeometry().size() - window.geometry().size();
+}
+
+FrameRect RectOf(const QRect& r)
+{
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// The screens of the desktop, the primary first.
+Screens DesktopScreens()
+{
+    Screens screens;
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
+        return screens;
+    screens.primary = RectOf(primary->geometry());
+    screens.available.push_back(RectOf(primary->availableGeometry()));
+    for (const QScreen* screen : QGuiApplication::screens())
+        if (screen != primary)
+            screens.available.push_back(RectOf(screen->availableGeometry()));
+    return screens;
+}
+
+std::optional<int> Stored(int value)
+{
+    return value == kNotStored ? std::nullopt : std::optional<int>(value);
 }
 
 // A folder read from the settings file, ending with "/" as every folder the
@@ -140,17 +166,23 @@ void TForm1::ReadSettings()
         designSize_ |= Qt::Horizontal;
     if (storedHeight == kNotStored)
         designSize_ |= Qt::Vertical;
-    const int width = storedWidth == kNotStored ? outer.width() : storedWidth;
-    const int height = storedHeight == kNotStored ? outer.height() : storedHeight;
-    SetOuterSize(width, height);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const int left = ini.ReadInteger(kOptions, "PolX", (screen.width() - width) / 2);
-    const int top = ini.ReadInteger(kOptions, "PolY", (screen.height() - height) / 2);
-    move(left, top);
+    // Whatever the file holds, the frame fits the desktop and its title bar
+    // is on a screen.
+    const StoredFrame stored{storedWidth == kNotStored ? outer.width() : storedWidth,
+                             storedHeight == kNotStored ? outer.height() : storedHeight,
+                             Stored(ini.ReadInteger(kOptions, "PolX", kNotStored)),
+                             Stored(ini.ReadInteger(kOptions, "PolY", kNotStored))};
+    const FrameRect frame = PlaceStoredFrame(stored, {kMinWidth, kMinHeight}, DesktopScreens());
+    // The design size grows by the frame once it is known, and only then
+    // is raised to the minimum.
+    SetOuterSize(storedWidth == kNotStored ? outer.width() : frame.width,
+                 storedHeight == kNotStored ? outer.height() : frame.height);
+    move(frame.left, frame.top);
     RealignControls();
 
-    Pasek = ini.ReadInteger(kOptions, "Pasek", HeaderControl1->width() - HeaderControl1->sectionSize(0));
-    setMinimumSize(kMinWidth, kMinHeight);  // raises a smaller stored size
+    const int pasek = ini.ReadInteger(kOptions, "Pasek", HeaderControl1->width() - HeaderControl1->sectionSize(0));
+    Pasek = DescriptionColumnWidth(pasek, HeaderControl1->width());
+    setMinimumSize(kMinWidth, kMinHeight);
     RealignControls();
     FormResize();  // section 0 := header width - Pasek
 
@@ -160,9 +192,9 @@ void TForm1::ReadSettings()
     if (UstPoz < 0 || UstPoz > 1)
         UstPoz = 0;
     SwitchMonitor(ini.ReadBool(kOptions, "Monitorowanie", false));
-    Timer1->SetInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval));
+    Timer1->SetInterval(MonitorInterval(ini.ReadInteger(kOptions, "CzasMon", kDefaultMonitorInterval)));
     startupChoices_.checkForUpdate = ini.ReadBool(kOptions, "Wersja", true);
-    startupChoices_.categoryToSelect = ini.ReadInteger(kOptions, "AktPoz", -1);
+    startupChoices_.categoryToSelect = CategoryToSelect(ini.ReadInteger(kOptions, "AktPoz", -1));
 }
 
 // The stored size is the outer frame's. Before the window is shown the frame

@@ -2,6 +2,7 @@
 // catalogue folder changed: one test per road, each checking the folder in
 // use, the "Archiwa" key, the lists and the files in both folders.
 #include <QAction>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -48,6 +49,15 @@ std::string KeptNameWarning(const std::string& path)
 
 const std::string kNoKey = "<none>";
 
+// The box for a catalogue folder whose name the settings file cannot hold;
+// the folder is shown with its line breaks as "\n" and "\r".
+QString UnstorableFolderText(const QString& shown)
+{
+    return QString::fromUtf8("Nie można użyć katalogu archiwum linków \"") + shown +
+           QString::fromUtf8("\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się zapisać w "
+                             "pliku ustawień.\nWybierz inny katalog.");
+}
+
 // A box as the test expects it.
 struct Box {
     const char* text;
@@ -67,16 +77,6 @@ const Box kNoLibraryBox{kNoLibrary, "Ostrzeżenie", 0x30, "TForm1"};
 void WriteFile(const std::string& path, const std::string& bytes)
 {
     std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// The names in a folder, sorted.
-std::vector<std::string> Names(const std::string& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // One field of each row of a list: "<n>" of categories, "<l>" of links.
@@ -239,6 +239,118 @@ private slots:
         fx.reset();
     }
 
+    // A folder whose name holds a line break cannot be stored under
+    // "Archiwa" as it is: the save says so before anything else, and
+    // nothing is copied, deleted, written or switched; the next start shows
+    // the same links.
+    void folderTheSettingsFileCannotHold_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\\nb");
+        QTest::newRow("carriage return") << QStringLiteral("x\r[Opcje]\rWersja=0")
+                                         << QStringLiteral("x\\r[Opcje]\\rWersja=0");
+        QTest::newRow("CR LF at the end") << QStringLiteral("koniec\r\n") << QStringLiteral("koniec\\r\\n");
+    }
+
+    void folderTheSettingsFileCannotHold()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        fx->AddLink(0, "http://luzny.pl", "L");
+        const std::string settings = "[Opcje]\r\nWersja=1\r\nUstPoz=1\r\n";
+        fx->WriteSettings(settings);
+        TForm1& form = fx->Start();
+        const QStringList links = RowLinks(*form.ListBox1);
+        QCOMPARE(links.size(), 2);
+        const std::string folder = fx->Root() + name.toStdString() + "/";
+        fs::create_directories(folder);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+
+        fx->boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(folder)));
+        bool openAfterSave = false;
+        const ModalRun run = RunModal<TForm3>([&form] { form.ToolButton13->trigger(); },
+                                              [&](TForm3& d) {
+                                                  QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+                                                  d.CheckBox1->setChecked(true);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                                  openAfterSave = d.isVisible();
+                                              });
+        QVERIFY(run.opened);
+        QVERIFY(openAfterSave);
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].kind, platform::BoxKind::SelectDirectory);
+        QCOMPARE(asked[1].Describe(), (platform::AskedBox{platform::BoxKind::MessageBox,
+                                                          UnstorableFolderText(QString::fromStdString(fx->Root()) + shown + u'/'),
+                                                          QString::fromUtf8("Ostrzeżenie"), 0x30, {}, {}})
+                                          .Describe());
+        QCOMPARE(asked[1].owner, QStringLiteral("TForm3"));
+        QVERIFY(fx->boxes.TakeUnscripted().empty());  // no question was asked
+
+        QCOMPARE(fx->ReadSettingsFile(), settings);
+        QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
+        QVERIFY(fs::is_empty(folder));
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QVERIFY(!form.Timer1->Enabled());
+        QCOMPARE(RowLinks(*form.ListBox1), links);
+
+        fx->DestroyForm();
+        TForm1& next = fx->Start();
+        QCOMPARE(next.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(RowLinks(*next.ListBox1), links);
+    }
+
+    // Blanks and quotes in a folder's name are stored so that they read
+    // back as they are: the move goes through, "Archiwa" reads back as the
+    // folder in use, and the next start shows the moved links.
+    void folderNamesWithBlanksAndQuotes_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("blank at the start") << QStringLiteral(" przed");
+        QTest::newRow("blank at the end") << QStringLiteral("po ");
+        QTest::newRow("blanks at both ends") << QStringLiteral("  oba  ");
+        QTest::newRow("tab") << QStringLiteral("\tt\t");
+        QTest::newRow("double quotes") << QStringLiteral("\"cytat\"");
+        QTest::newRow("single quotes") << QStringLiteral("'cytat'");
+        QTest::newRow("a quote alone") << QStringLiteral("\"");
+    }
+
+    void folderNamesWithBlanksAndQuotes()
+    {
+        QFETCH(QString, name);
+        const int old = fx->AddCategory("Stara");
+        fx->AddLink(old, "http://stary.pl", "S");
+        fx->AddLink(0, "http://luzny.pl", "L");
+        TForm1& form = fx->Start();
+        const QStringList links = RowLinks(*form.ListBox1);
+        const std::string folder = fx->Root() + name.toStdString() + "/";
+        fs::create_directories(folder);
+        const std::string oldBytes = platform::ReadFileBytes(oldDatabase);
+        fx->boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(folder)));
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdYes));
+        const ModalRun run = RunModal<TForm3>([&form] { form.ToolButton13->trigger(); },
+                                              [](TForm3& d) {
+                                                  QTest::mouseClick(d.BitBtn3, Qt::LeftButton);
+                                                  QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                                              });
+        QVERIFY(run.opened && !run.leftOpen);
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[1].text, QString::fromUtf8(kMoveOrNew));
+        QCOMPARE(form.ArchiveFolder, folder);
+        QCOMPARE(Archiwa(), folder);
+        QCOMPARE(platform::ReadFileBytes(folder + "dovra.db"), oldBytes);
+        QVERIFY(!fs::exists(oldDatabase));
+
+        fx->DestroyForm();
+        TForm1& next = fx->Start();
+        QCOMPARE(next.ArchiveFolder, folder);
+        QCOMPARE(RowLinks(*next.ListBox1), links);
+    }
+
     void unchangedFolderDoesNothing()
     {
         TForm1& form = StartWithCatalogue();
@@ -269,7 +381,7 @@ private slots:
         VerifyBoxes({kFoundBox});
         VerifyOpened(form, {"Nowa"}, {"http://u1.pl", "http://u2.pl"});
         if (legacyFiles)
-            QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
+            QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
         QVERIFY(fs::is_regular_file(oldDatabase));
         QVERIFY(fx->Library().Calls().empty());
     }
@@ -323,7 +435,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         const auto calls = fx->Library().Calls();
         QCOMPARE(calls.size(), size_t(1));
         QCOMPARE(calls[0].exportName, std::string("_OpenArch"));
@@ -361,7 +473,7 @@ private slots:
         std::vector<std::string> expected;
         for (const QString& name : after)
             expected.push_back(name.toStdString());
-        QCOMPARE(Names(newFolder), expected);
+        QCOMPARE(FolderNames(newFolder), expected);
         for (const QString& name : files) {
             // Every file kept its bytes, under its old name or the ".bak" one.
             const std::string path = newFolder + name.toStdString();
@@ -408,7 +520,7 @@ private slots:
         const std::string sql = "SELECT IFNULL(C.NAME, ''), L.LINK FROM LINKS L LEFT JOIN CATEGS C ON C.ID = L.CAT_ID "
                                 "ORDER BY L.ID";
         QCOMPARE(fx->QueryIn(newFolder, sql), rows);
-        QCOMPARE(Names(newFolder), names);
+        QCOMPARE(FolderNames(newFolder), names);
         for (const QString& file : files) {
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString()), std::string("legacy"));
             QCOMPARE(platform::ReadFileBytes(newFolder + file.toStdString() + ".bak"), std::string("older"));
@@ -440,7 +552,7 @@ private slots:
                                               [&](TForm3& d) {
                                                   TForm3::SetFolderText(*d.Edit2, newFolder);
                                                   QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
-                                                  afterFailure = Names(newFolder);
+                                                  afterFailure = FolderNames(newFolder);
                                                   const auto asked = fx->boxes.TakeAsked();
                                                   failure = asked.size() == 2 ? asked[1].Describe() : QString();
                                                   fs::remove(unpacked + "kat1");
@@ -454,7 +566,7 @@ private slots:
         VerifyOpened(form, {"Praca", "Dom"}, {"http://p1.pl"});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT COUNT(*) FROM CATEGS UNION ALL SELECT COUNT(*) FROM LINKS"),
                  (WindowFixture::Rows{{"2"}, {"2"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb.bak"}));
     }
 
     // A catalogue that appeared in the new folder while the question was
@@ -486,7 +598,7 @@ private slots:
         QCOMPARE(fx->QueryIn(newFolder, "SELECT NAME FROM CATEGS"), WindowFixture::Rows{{"Nowa"}});
         QCOMPARE(fx->QueryIn(newFolder, "SELECT LINK FROM LINKS ORDER BY ID"),
                  (WindowFixture::Rows{{"http://u1.pl"}, {"http://u2.pl"}}));
-        QCOMPARE(Names(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
+        QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb"}));
     }
 
     // A conversion that fails keeps the old folder; the legacy files are set
@@ -541,7 +653,7 @@ private slots:
         const ModalRun run = SaveWithFolder(newFolder, {platform::IdYes});
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kMoveOrNewBox});
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QCOMPARE(platform::ReadFileBytes(newFolder + "dovra.db"), oldBytes);
         QVERIFY(!fs::exists(oldDatabase));
         QCOMPARE(form.ArchiveFolder, newFolder);
@@ -564,7 +676,7 @@ private slots:
         VerifyBoxes({kMoveOrNewBox, kMoveFailedBox});
         VerifyOldCatalogueKept(form);
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
-        QCOMPARE(Names(newFolder), std::vector<std::string>{"dovra.db"});
+        QCOMPARE(FolderNames(newFolder), std::vector<std::string>{"dovra.db"});
         QVERIFY(fs::is_empty(newFolder + "dovra.db"));
     }
 
@@ -644,7 +756,7 @@ private slots:
         QVERIFY(boxes.TakeUnscripted().empty());
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(Archiwa(), kNoKey);
-        QCOMPARE(Names(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(FolderNames(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
         QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
     }
 
@@ -676,6 +788,7 @@ private slots:
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(platform::ReadFileBytes(oldDatabase), oldBytes);
         QCOMPARE(RowNames(*form.ListBox2), (QStringList{"Bez kategorii", "Stara", "Wszystkie"}));
+        QVERIFY(fs::is_empty(newFolder));  // the copy made for the move went again
     }
 
     // "Archiwa" cannot be written after a conversion (something took the

@@ -316,6 +316,68 @@ private slots:
         QCOMPARE(fx->Settings().ReadString("Sciezki", "Temp", "?"), fx->ExeFolder());
     }
 
+    // A temp folder whose name holds a line break cannot be stored under
+    // "Temp" as it is: the save says so before it writes anything and the
+    // dialog stays open. Blanks and quotes are stored so that the next start
+    // reads the folder back as it was chosen.
+    void tempFolderNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("refusedAs");  // "" when the folder is stored
+        QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\\nb");
+        QTest::newRow("carriage return") << QStringLiteral("x\r[Opcje]\rWersja=0") << QStringLiteral("x\\r[Opcje]\\rWersja=0");
+        QTest::newRow("blank at the start") << QStringLiteral(" przed") << QString();
+        QTest::newRow("blanks at the end") << QStringLiteral("po  ") << QString();
+        QTest::newRow("double quotes") << QStringLiteral("\"t\"") << QString();
+        QTest::newRow("single quotes") << QStringLiteral("'t'") << QString();
+    }
+
+    void tempFolderNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, refusedAs);
+        const std::string settings = "[Opcje]\r\nWersja=1\r\n";
+        fx->WriteSettings(settings);
+        fx->AddLink(0, "http://a.pl", "A");
+        TForm1& form = fx->Start();
+        const std::string temp = form.TempFolder;
+        const std::string folder = fx->Root() + name.toStdString() + "/";
+        fx->boxes.Script(platform::BoxAnswer::Path(QString::fromStdString(folder)));
+        bool openAfterSave = false;
+        QVERIFY(Options([&](TForm3& d) {
+                    QTest::mouseClick(d.BitBtn1, Qt::LeftButton);
+                    d.CheckBox1->setChecked(true);
+                    QTest::mouseClick(d.BitBtn7, Qt::LeftButton);
+                    openAfterSave = d.isVisible();
+                }).opened);
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(2));
+        QCOMPARE(asked[0].kind, platform::BoxKind::SelectDirectory);
+        QCOMPARE(asked[1].kind, platform::BoxKind::MessageBox);
+        QCOMPARE(asked[1].owner, QStringLiteral("TForm3"));
+        QCOMPARE(form.TempFolder, temp);
+        if (refusedAs.isEmpty()) {
+            QVERIFY(!openAfterSave);
+            QCOMPARE(asked[1].caption, QStringLiteral("Informacja"));
+            QCOMPARE(fx->Settings().ReadString("Sciezki", "Temp", "?"), folder);
+        } else {
+            QVERIFY(openAfterSave);
+            QCOMPARE(asked[1].text,
+                     QString::fromUtf8("Nie można użyć katalogu plików tymczasowych \"") + Path(fx->Root()) + refusedAs +
+                         QString::fromUtf8("/\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się "
+                                           "zapisać w pliku ustawień.\nWybierz inny katalog."));
+            QCOMPARE(asked[1].caption, QString::fromUtf8("Ostrzeżenie"));
+            QCOMPARE(asked[1].flags, 0x30u);
+            QCOMPARE(fx->ReadSettingsFile(), settings);
+            QVERIFY(!form.Timer1->Enabled());
+        }
+
+        fx->DestroyForm();
+        TForm1& next = fx->Start();
+        QCOMPARE(next.TempFolder, refusedAs.isEmpty() ? folder : temp);
+        QCOMPARE(ListLines(*next.ListBox1).size(), size_t(1));
+    }
+
     void fixedFolderButtons()
     {
         TForm1& form = fx->Start();

@@ -2,11 +2,15 @@
 // refusal of the program's own files, and the exported files byte for byte.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include <QAction>
 #include <QtTest>
 
+#include <sqlite3.h>
+
 #include "platform/Files.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/window/WindowFixture.h"
 
 namespace fs = std::filesystem;
@@ -43,6 +47,16 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 QString Q(const std::string& path)
 {
     return QString::fromStdString(path);
+}
+
+// Runs sql on the catalogue file through a connection of the test's own.
+void ExecOn(const std::string& dbPath, const std::string& sql)
+{
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(dbPath.c_str(), &db), SQLITE_OK);
+    const int result = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    QCOMPARE(result, SQLITE_OK);
 }
 
 // The save dialog as the window asked it: file name and filter.
@@ -283,6 +297,34 @@ private slots:
         VerifySaveDialog(asked[1], QStringLiteral("dovra.txt"), kTextFilter);
     }
 
+    // The save dialog starts in the home folder, then in the folder of the
+    // file last chosen in it, for either kind of export; the open dialog of
+    // the import keeps its own folder.
+    void theSaveDialogStartsWhereAFileWasLastChosen()
+    {
+        TForm1& form = fx->Start();
+        const QString home = Q(fx->Root() + "home");
+        const std::string results = fx->Root() + "wyniki ż";
+        QVERIFY(fs::create_directory(results));
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.DoplikuHTML1->trigger();
+        fx->boxes.Script(BoxAnswer::Path(Q(results + "/all.txt")));
+        form.Doplikutekstowego1->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.DoplikuHTML1->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.Dodajlinkizpliku1Click();
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(4));
+        QCOMPARE(asked[0].folder, home);
+        QCOMPARE(asked[1].folder, home);
+        QCOMPARE(asked[2].kind, BoxKind::SaveFile);
+        QCOMPARE(asked[2].folder, Q(results));
+        QCOMPARE(asked[3].kind, BoxKind::OpenFile);
+        QCOMPARE(asked[3].folder, home);
+        QCOMPARE(Bytes(results + "/all.txt"), WholeText());
+    }
+
     void aCancelledDialogCreatesNothing()
     {
         TForm1& form = fx->Start();
@@ -393,6 +435,59 @@ private slots:
         form.Doplikutekstowego1->trigger();
         fx->boxes.TakeAsked();
         QCOMPARE(Bytes(Out("after.txt")), WholeText());
+    }
+
+    void aFailedExportLeavesTheOldFileAsItWas_data()
+    {
+        QTest::addColumn<bool>("html");
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("text, the file system full part way") << false << "write";
+        QTest::newRow("HTML, the file system full part way") << true << "write";
+        QTest::newRow("text, the links cannot be read") << false << "read";
+        QTest::newRow("HTML, the links cannot be read") << true << "read";
+    }
+
+    void aFailedExportLeavesTheOldFileAsItWas()
+    {
+        QFETCH(bool, html);
+        QFETCH(QString, fault);
+        fx->AddLinks(a, 3000, "strona-");  // a body larger than the file's buffer
+        TForm1& form = fx->Start();
+        if (fault == "read") {
+            // The links of A cannot be read: SQLite answers "integer overflow".
+            ExecOn(fx->SettingsFolder() + "dovra.db",
+                   "ALTER TABLE LINKS RENAME TO L0;"
+                   "CREATE VIEW LINKS AS SELECT ID, CAT_ID, POS, CASE WHEN CAT_ID=" + std::to_string(a) +
+                       " THEN abs(-9223372036854775808) ELSE LINK END AS LINK, DESCR FROM L0;");
+        }
+        const std::string old = Out(html ? "dovra.html" : "dovra.txt");
+        const std::string oldBytes = std::string(100000, 'o') + "\n";
+        WriteBytes(old, oldBytes);
+        const std::vector<std::string> names = FolderNames(fx->Root());
+        fx->boxes.Script(BoxAnswer::Path(Q(old)));
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        {
+            // The new file takes 4,096 bytes, then no more.
+            const std::optional<FileSizeLimit> limit =
+                fault == "write" ? std::make_optional<FileSizeLimit>(4096) : std::nullopt;
+            QVERIFY(!limit || limit->Set());
+            (html ? form.DoplikuHTML1 : form.Doplikutekstowego1)->trigger();
+        }
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), size_t(3));
+        VerifyMessage(asked[1], kOverwrite, QStringLiteral("Zapytanie"), 0x23);
+        if (fault == "write") {
+            QCOMPARE(asked[2].kind, BoxKind::ShowException);
+            QCOMPARE(asked[2].text, QStringLiteral("Stream write error"));
+        } else {
+            QCOMPARE(asked[2].kind, BoxKind::ShowMessage);
+            QCOMPARE(asked[2].text, QStringLiteral("integer overflow"));
+        }
+        const std::string kept = Bytes(old);
+        QCOMPARE(kept.size(), oldBytes.size());
+        QVERIFY(kept == oldBytes);
+        QCOMPARE(FolderNames(fx->Root()), names);  // no new file left beside it
+        QVERIFY(!form.Busy);
     }
 
     void theFlagIsRaisedWhileTheDialogAndTheQuestionShow()

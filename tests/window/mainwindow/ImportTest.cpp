@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QtTest>
 
+#include <filesystem>
 #include <fstream>
 
 #include "window/dialogs/AddLinksDialog.h"
@@ -602,6 +603,33 @@ private slots:
         QVERIFY(asked[1].text.contains(QString::fromStdString(path)));
         QCOMPARE(form.LastImport, Strings{"http://a.pl"});
         QVERIFY(!form.Busy);
+    }
+
+    // The open dialog starts in the home folder, then in the folder of the
+    // file last chosen in it (a file that could not be read counts too);
+    // cancelling changes nothing.
+    void theOpenDialogStartsWhereAFileWasLastChosen()
+    {
+        TForm1& form = StartOn(1);
+        const QString home = QString::fromStdString(fx->Root() + "home");
+        const std::string texts = fx->Root() + "teksty ż";
+        QVERIFY(std::filesystem::create_directory(texts));
+        WriteFile(texts + "/linki.txt", "http://t.pl\n");
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.Dodajlinkizpliku1Click();
+        fx->boxes.Script(BoxAnswer::Path(QString::fromStdString(texts + "/linki.txt")));
+        QVERIFY(RunImport([&] { form.Dodajlinkizpliku1Click(); }, Cancel()));
+        fx->boxes.Script(BoxAnswer::Path(QString::fromStdString(fx->Root() + "missing.txt")));
+        form.Dodajlinkizpliku1->trigger();
+        fx->boxes.Script(BoxAnswer::Cancel());
+        form.Dodajlinkizpliku1Click();
+        const auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(5));
+        QCOMPARE(asked[0].folder, home);
+        QCOMPARE(asked[1].folder, home);
+        QCOMPARE(asked[2].folder, QString::fromStdString(texts));
+        QCOMPARE(asked[3].kind, BoxKind::ShowException);
+        QCOMPARE(asked[4].folder, QString::fromStdString(fx->Root()).chopped(1));
     }
 
     void noFileChosenDoesNothing()

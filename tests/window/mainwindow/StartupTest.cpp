@@ -144,7 +144,9 @@ private slots:
         row("Wys stored", "[Opcje]\r\nWys=700\r\n", "height", 700);
         row("PolX centres with the stored width", "[Opcje]\r\nSzer=700\r\n", "left", (screen.width() - 700) / 2);
         row("PolX off the screen", "[Opcje]\r\nPolX=-50\r\n", "left", -50);
-        row("PolY off the screen", "[Opcje]\r\nPolY=5000\r\n", "top", 5000);
+        row("PolY partly off the screen", "[Opcje]\r\nPolY=-10\r\n", "top", -10);
+        // Out of reach of every screen: back on the primary screen.
+        row("PolY below the screen", "[Opcje]\r\nPolY=5000\r\n", "top", screen.height() - 470);
         row("Pasek stored", "[Opcje]\r\nPasek=200\r\n", "Pasek", 200);
         row("Wersja empty", "[Opcje]\r\nWersja=\r\n", "updateCheck", true);
         row("Wersja 0", "[Opcje]\r\nWersja=0\r\n", "updateCheck", false);
