@@ -153,7 +153,7 @@ public:
     // On disk: the run subfolder it made is gone afterwards on every way
     // out, with whatever the library left in it; a name taken by something
     // else is never touched. A "dovra.db" that the import created goes again
-    // unless the import succeeded (an exception included), so a failed
+    // unless the import succeeded (also when an exception ends it), so a failed
     // conversion leaves no empty or partial catalogue behind; one that was
     // there before stays. The legacy files are left as they are: their
     // backup names are the caller's.
