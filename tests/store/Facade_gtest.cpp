@@ -12,6 +12,7 @@
 #include "platform/Convert.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
+#include "tests/CatalogueFaults.h"
 #include "tests/store/TestSupport.h"
 
 using namespace storetest;
@@ -764,7 +765,7 @@ TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
 {
     Seed(kSeed);
     X(kFiftyLinks);
-    MakeReadOnly(db);
+    ASSERT_TRUE(cataloguefaults::MakeReadOnly(db));
     const Rows before = Dump(db);
     const std::string temp = dir + "temp/";
     Lines out;

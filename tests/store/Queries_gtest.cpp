@@ -7,6 +7,7 @@
 
 #include "store/Db_sqlite.h"
 #include "store/Funcs.h"
+#include "tests/CatalogueFaults.h"
 #include "tests/store/TestSupport.h"
 
 using namespace storetest;
@@ -271,8 +272,9 @@ TEST_F(QueriesTest, WritesRunInOneTransactionAndAFailedWriteChangesNothing)
             WriteFile(db, seed);
             if (f.fault == Fault::RefusedRow)
                 X(c.trigger);
-            if (f.fault == Fault::ReadOnly)
-                MakeReadOnly(db);
+            if (f.fault == Fault::ReadOnly) {
+                ASSERT_TRUE(cataloguefaults::MakeReadOnly(db));
+            }
             const Rows before = Dump(db);
             messages.clear();
             CatItems.clear();

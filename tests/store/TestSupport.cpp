@@ -165,15 +165,6 @@ bool CanWrite(const std::string& dbPath)
     return true;
 }
 
-void MakeReadOnly(const std::string& dbPath)
-{
-    std::fstream file(dbPath, std::ios::binary | std::ios::in | std::ios::out);
-    file.seekp(18);
-    file.put('\x03');
-    if (!file)
-        throw std::runtime_error("cannot mark " + dbPath + " read-only");
-}
-
 WriteLock::WriteLock(const std::string& dbPath, std::optional<std::chrono::milliseconds> releaseAfter,
                      std::string statements)
     : end_(statements.empty() ? "ROLLBACK" : "COMMIT")

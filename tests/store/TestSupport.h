@@ -91,11 +91,6 @@ unsigned ChangeCounter(const std::string& dbPath);
 // True when another connection can take the write lock at once.
 bool CanWrite(const std::string& dbPath);
 
-// Marks the catalogue file as one that SQLite may read but must not write (the
-// header's file format write version above 2), as a read-only file would be
-// for a user without the right to write it; root writes any file.
-void MakeReadOnly(const std::string& dbPath);
-
 // Another program holding the catalogue's write lock (BEGIN IMMEDIATE) from
 // construction; it lets go when destroyed, or after releaseAfter from a
 // thread of its own when one is given. With statements, it runs them while
