@@ -8,7 +8,7 @@
 
 #include "platform/Opener.h"
 #include "platform/QtText.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 
 namespace {
 

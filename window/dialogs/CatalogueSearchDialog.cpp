@@ -30,7 +30,7 @@
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/HandlerGuard.h"
 #include "window/widgets/LineListBox.h"
 #include "window/logic/LinkOrder.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 #include "platform/QtText.h"
 #include "window/mainwindow/dovra_.h"
 

@@ -1,4 +1,4 @@
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 
 #include <memory>
 
