@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include "window/dialogs/AboutBox.h"
-#include "platform/testing/RecordingOpener.h"
 #include "tests/window/WindowFixture.h"
 
 namespace {
@@ -49,9 +48,7 @@ class AboutBoxTest : public QObject {
     TForm1& Start()
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opened = opener.get();
-        form.SetOpener(std::move(opener));
+        opened = &fx->RecordOpens();
         return form;
     }
 

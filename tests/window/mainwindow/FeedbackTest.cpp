@@ -20,7 +20,6 @@
 #include "platform/QtBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/testing/RecordingOpener.h"
 #include "tests/window/WindowFixture.h"
 
 using platform::BoxAnswer;
@@ -326,9 +325,7 @@ private slots:
     {
         QFETCH(QString, how);
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opener->SetCannotStart(true);
-        form.SetOpener(std::move(opener));
+        fx->RecordOpens().SetCannotStart(true);
         ChooseCategory(form, 1);
         SelectLinkRows(form, {1, 2, 3}, 1);
         if (how == "command")
@@ -352,9 +349,7 @@ private slots:
     {
         fx->AddLink(dom, "", "pusty");
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 4}, 0);
         form.Otwrzlinkwdomylnympr1Click();
@@ -366,9 +361,7 @@ private slots:
     void aLaterFailureIsSaidOncePerCommand()
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 1, 2, 3}, 0);
         form.Otwrzlinkwdomylnympr1Click();
@@ -414,9 +407,7 @@ private slots:
         fx->AddLink(dom, link.toStdString(), "");
         fx->AddLink(dom, "--version", "");
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 4, 5, 1}, 0);
         form.Otwrzlinkwdomylnympr1Click();
