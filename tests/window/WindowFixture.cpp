@@ -139,6 +139,13 @@ platform::RecordingOpener& WindowFixture::RecordOpens()
     return recording;
 }
 
+bool WindowFixture::WaitForABox()
+{
+    const bool shown = QTest::qWaitFor([this] { return !boxes.Asked().empty(); });
+    QTest::qWait(200);
+    return shown;
+}
+
 QString WindowFixture::BoxesLeftOver()
 {
     QStringList problems;

@@ -93,6 +93,11 @@ public:
     std::unique_ptr<TForm1> CreateForm();
     void DestroyForm() { form_.reset(); }
 
+    // Runs the event loop until a box has been shown (an answer that comes
+    // later is said queued), then a little longer, so that a second box
+    // would be shown too; false when none came.
+    bool WaitForABox();
+
     // "" when every box shown was taken with TakeAsked and every scripted
     // answer was used; otherwise what was left.
     QString BoxesLeftOver();

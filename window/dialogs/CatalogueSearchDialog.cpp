@@ -349,7 +349,7 @@ void TForm9::Otwrzlinkiwdomylnymprogramie1Click()
     std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
         links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
-    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links);
+    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links, BusyOr([&form = form_] { return form.Busy; }));
 }
 
 void TForm9::Kopiujzaznaczonelinkidoschowka1Click()

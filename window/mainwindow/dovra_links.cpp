@@ -125,7 +125,7 @@ void TForm1::Otwrzlinkwdomylnympr1Click()
     std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
         links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
-    OpenLinksOrSay(*opener_, boxes, this, links);
+    OpenLinksOrSay(*opener_, boxes, this, links, [this] { return Busy; });
 }
 
 void TForm1::ListBox1DblClick()

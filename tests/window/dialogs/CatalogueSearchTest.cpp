@@ -416,6 +416,7 @@ private slots:
             if (!cannotStart)
                 for (int failed : {1, 0})
                     opened->FailLater(failed);
+            QVERIFY(fx->WaitForABox());
             const auto asked = fx->boxes.TakeAsked();
             QCOMPARE(asked.size(), std::size_t(1));
             const QString link = cannotStart ? QString::fromUtf8("http://łódź.pl") : QStringLiteral("http://x");

@@ -369,6 +369,7 @@ private slots:
         QVERIFY(fx->boxes.TakeAsked().empty());
         for (int failed : {1, 3, 2})
             opened->FailLater(failed);
+        QVERIFY(fx->WaitForABox());
         auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
@@ -378,9 +379,44 @@ private slots:
         opened->Clear();
         form.Otwrzlinkwdomylnympr1Click();
         opened->FailLater(2);
+        QVERIFY(fx->WaitForABox());
         asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://c.pl"));
+    }
+
+    // A later failure comes from the event loop, which a store call also
+    // runs (through ProcessMessages) while the window is busy: it is said
+    // queued, never while the window is busy, and once that ends.
+    void aLaterFailureWaitsUntilTheWindowIsNoLongerBusy()
+    {
+        TForm1& form = fx->Start();
+        platform::RecordingOpener& opened = fx->RecordOpens();
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 1}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        {
+            platform::BusyGuard busy(form.Busy);
+            opened.FailLater(1);
+            opened.FailLater(0);
+            QTest::qWait(300);
+            QVERIFY(fx->boxes.Asked().empty());
+        }
+        QVERIFY(fx->WaitForABox());
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
+        QCOMPARE(asked[0].owner, QStringLiteral("TForm1"));
+
+        // Not busy: still not from inside the call that brought the answer.
+        opened.Clear();
+        form.Otwrzlinkwdomylnympr1Click();
+        opened.FailLater(0);
+        QVERIFY(fx->boxes.Asked().empty());
+        QVERIFY(fx->WaitForABox());
+        asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://a.pl"));
     }
 
     // A link the program never hands to the desktop's opener (one that it
@@ -413,6 +449,7 @@ private slots:
         form.Otwrzlinkwdomylnympr1Click();
         QCOMPARE(opened->Opened(), (QStringList{QStringLiteral("http://a.pl"), QStringLiteral("http://b.pl")}));
         opened->FailLater(1);
+        QTest::qWait(200);
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
