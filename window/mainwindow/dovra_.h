@@ -161,8 +161,10 @@ public:
                               const std::string& archiveFolder);
     // The warning, in a box of owner, that the legacy file at path kept its
     // name after its catalogue was converted: its links are stored already
-    // and a second conversion would add them again. Start-up's conversion
-    // and the catalogue folder switch both show it.
+    // and a second conversion would add them again; that the next start
+    // offers the conversion again is said only when the legacy files it
+    // looks for are still there. Start-up's conversion and the catalogue
+    // folder switch both show it.
     void WarnLegacyFileKept(QWidget* owner, const std::string& path);
     // ---- search (dovra_search.cpp)
     void Szukajlinkuwkategorii1Click();
