@@ -222,6 +222,16 @@ int DbAddCategories(const std::string& dir, const Lines& categoryLines)
     return WriteCategoryLines(dir, categoryLines, &SQLiteClass::InsertAll);
 }
 
+int DbAppendCategories(const std::string& dir, const Lines& categoryLines)
+{
+    return Run(dir, [&](SQLiteClass& db) -> int {
+        db.ParseCategoryLines(categoryLines);
+        if (db.AppendCategoryPositions() != 0)
+            return DbQueryFailed;
+        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+    });
+}
+
 int DbSortLinksByName(const std::string& dir, int catId)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {

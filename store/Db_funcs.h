@@ -37,6 +37,9 @@ int DbUpdateCategories(const std::string& dir, const Lines& categoryLines);
 int DbSaveCategoryOrder(const std::string& dir, const Lines& categoryLines);
 int DbSaveLinkOrder(const std::string& dir, const Lines& linkLines);
 int DbAddCategories(const std::string& dir, const Lines& categoryLines);
+// The lines' categories after the last stored one, whatever their "<p>"
+// (SQLiteClass::AppendCategoryPositions); ids by SQLite.
+int DbAppendCategories(const std::string& dir, const Lines& categoryLines);
 int DbSortLinksByName(const std::string& dir, int catId);
 int DbExportText(const std::string& dir, std::ostream& out, int catId);
 int DbExportHtml(const std::string& dir, std::ostream& out, int catId);

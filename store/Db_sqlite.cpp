@@ -108,6 +108,28 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
     return 0;
 }
 
+// Reads the first column of a one-row result as a number into the long long
+// that arg points to; NULL leaves it as it is.
+int NumberRowCallback(void* number, int columns, char** values, char**)
+{
+    if (columns > 0 && values[0])
+        *static_cast<long long*>(number) = std::atoll(values[0]);
+    return 0;
+}
+
+// Numbers the records of table that filter picks 0, 1, 2, ... in the order
+// they are shown (by position, equal positions by id).
+std::string RenumberSql(const std::string& table, const std::string& filter)
+{
+    return "update " + table + " set POS=r.n from (select ID, row_number() over (order by POS, ID) - 1 as n from " +
+           table + filter + ") as r where " + table + ".ID=r.ID";
+}
+
+std::string CategoryFilter(int catId)
+{
+    return " where CAT_ID=" + IntToStr(catId);
+}
+
 // A connection keeps the pages it reads in memory between its reads (a large
 // cache); nothing in the file changes.
 const char* const kLargeCache = "PRAGMA cache_size=-65536";
@@ -125,14 +147,7 @@ std::size_t LinkCountBound(sqlite3* db)
 {
     constexpr long long kMost = 1LL << 22;  // beyond, the vector grows as it goes
     long long bound = 0;
-    sqlite3_exec(
-        db, "select max(ID) from LINKS",
-        [](void* out, int columns, char** values, char**) {
-            if (columns > 0 && values[0])
-                *static_cast<long long*>(out) = std::atoll(values[0]);
-            return 0;
-        },
-        &bound, nullptr);
+    sqlite3_exec(db, "select max(ID) from LINKS", NumberRowCallback, &bound, nullptr);
     return static_cast<std::size_t>(std::clamp(bound, 0LL, kMost));
 }
 
@@ -340,36 +355,57 @@ void SQLiteClass::Renumber()
     }
 }
 
+std::optional<long long> SQLiteClass::LastBeforeAppended(long long last, long long count, const std::string& table,
+                                                          const std::string& filter)
+{
+    if (last + count <= INT_MAX)
+        return last;
+    // No room after the last record: the write numbers the list again from 0
+    // first (see renumbering), and the new records follow.
+    long long records = 0;
+    const std::string sql = "select count(*) from " + table + filter;
+    if (Query(sql.c_str(), NumberRowCallback, &records) != 0)
+        return std::nullopt;
+    if (records + count > static_cast<long long>(INT_MAX) + 1) {
+        platform::ShowMessage(sqlite3_errstr(SQLITE_FULL));  // more records than positions
+        return std::nullopt;
+    }
+    renumbering = RenumberSql(table, filter);
+    return records - 1;
+}
+
 int SQLiteClass::AppendPositions(int catId)
 {
     if (LinkItems.empty())
         return 0;
-    long long last = LinkItems.back().pos;
+    const long long largest = LinkItems.back().pos;
     LinkItems.pop_back();
     const auto count = static_cast<long long>(LinkItems.size());
-    if (last + count > INT_MAX) {
-        // No room after the last link: the write numbers the category again
-        // from 0 first (see renumberCategory), and the new links follow.
-        long long links = 0;
-        const std::string sql = "select count(*) from LINKS where CAT_ID=" + IntToStr(catId);
-        const auto read = [](void* out, int columns, char** values, char**) {
-            if (columns > 0 && values[0])
-                *static_cast<long long*>(out) = std::atoll(values[0]);
-            return 0;
-        };
-        if (Query(sql.c_str(), read, &links) != 0)
-            return 1;
-        if (links + count > static_cast<long long>(INT_MAX) + 1) {
-            platform::ShowMessage(sqlite3_errstr(SQLITE_FULL));  // more links than positions
-            return 1;
-        }
-        renumberCategory = catId;
-        last = links - 1;
-    }
+    const std::optional<long long> last = LastBeforeAppended(largest, count, "LINKS", CategoryFilter(catId));
+    if (!last)
+        return 1;
+    long long pos = *last;
     for (LinkItem& l : LinkItems) {
         l.catId = catId;
-        l.pos = static_cast<int>(++last);
+        l.pos = static_cast<int>(++pos);
     }
+    return 0;
+}
+
+int SQLiteClass::AppendCategoryPositions()
+{
+    if (CatItems.empty())
+        return 0;
+    long long largest = 0;
+    if (Query("select max(POS) from CATEGS", NumberRowCallback, &largest) != 0)
+        return 1;
+    const auto count = static_cast<long long>(CatItems.size());
+    const std::optional<long long> last = LastBeforeAppended(std::max(largest, 0LL), count, "CATEGS", "");
+    if (!last)
+        return 1;
+    long long pos = *last;
+    for (CatItem& c : CatItems)
+        c.pos = static_cast<int>(++pos);
     return 0;
 }
 
@@ -463,18 +499,6 @@ int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
 // leaves the file as it was, thousands of rows cost one commit, and a write
 // that fails anywhere changes nothing and is reported once.
 
-namespace {
-
-// Numbers the links of one category 0, 1, 2, ... in the order they are shown
-// (by position, equal positions by id).
-std::string RenumberSql(int catId)
-{
-    return "update LINKS set POS=r.n from (select ID, row_number() over (order by POS, ID) - 1 as n from LINKS"
-           " where CAT_ID=" + IntToStr(catId) + ") as r where LINKS.ID=r.ID";
-}
-
-}  // namespace
-
 int SQLiteClass::Write(const std::function<bool()>& statements)
 {
     // The write lock is taken at the start, so that a lock held by another
@@ -521,11 +545,11 @@ bool SQLiteClass::StepFormatted(const std::string& format, const std::string& a,
 
 bool SQLiteClass::StepRenumbering()
 {
-    if (!renumberCategory)
+    if (renumbering.empty())
         return true;
-    const int catId = *renumberCategory;
-    renumberCategory.reset();
-    return Step(RenumberSql(catId));
+    const std::string sql = std::move(renumbering);
+    renumbering.clear();
+    return Step(sql);
 }
 
 int SQLiteClass::InsertAll()

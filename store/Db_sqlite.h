@@ -79,6 +79,12 @@ public:
     // from the category's size on. 0, or 1 when that size cannot be read (the
     // message is shown and the connection closed).
     int AppendPositions(int catId);
+    // Gives the parsed categories the positions after the largest stored one
+    // (after 0 at least, the place of "Bez kategorii"), in line order, under
+    // the same rule: when there is no room, the next write first numbers all
+    // categories again from 0 in their order. 0, or 1 when a read fails (the
+    // message is shown and the connection closed).
+    int AppendCategoryPositions();
 
     // Reads.
     int GetCategories();
@@ -142,7 +148,16 @@ private:
     // in small runs merged); afterwards the large cache again.
     void SortInSmallRuns(bool small);
 
+    // The position after which count new records of one list go (table with
+    // filter picks the list), given its largest position: that position while
+    // they fit below INT_MAX; else the list's size - 1, with the list queued in
+    // renumbering. Nothing when the size cannot be read or the list would hold
+    // more records than there are positions (the message is shown).
+    std::optional<long long> LastBeforeAppended(long long last, long long count, const std::string& table,
+                                                const std::string& filter);
+
     std::string writeError;
-    // The category that the next write numbers again first (AppendPositions).
-    std::optional<int> renumberCategory;
+    // What the next write numbers again first, as a statement; empty for
+    // nothing (AppendPositions, AppendCategoryPositions).
+    std::string renumbering;
 };

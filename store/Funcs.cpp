@@ -1,6 +1,7 @@
 #include "store/Funcs.h"
 
 #include <charconv>
+#include <climits>
 #include <filesystem>
 
 #include "platform/Convert.h"
@@ -238,6 +239,12 @@ int MaxPosInListBox(const ListBoxLines& box)
             max = v;
     }
     return max;
+}
+
+int PosAfterListBox(const ListBoxLines& box)
+{
+    const int last = MaxPosInListBox(box);
+    return last < INT_MAX ? last + 1 : last;
 }
 
 void SyncListBoxLines(ListBoxLines& box, const std::vector<std::string>& lines, int selectId)

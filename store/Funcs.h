@@ -67,6 +67,10 @@ public:
 // The largest "<p>" among the box's items, never below 0. EConvertError on an
 // item whose "<p>" is no whole number.
 int MaxPosInListBox(const ListBoxLines& box);
+// The position of a new item after the box's items: MaxPosInListBox + 1, or
+// MaxPosInListBox itself at INT_MAX (the store then makes room when it adds
+// the item after the last one).
+int PosAfterListBox(const ListBoxLines& box);
 
 // Brings the box in step with lines (deleting from the end, appending at the
 // end, rewriting only the items that differ) and focuses and selects the last

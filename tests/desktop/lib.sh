@@ -12,6 +12,7 @@
 #                            in PROGRAM_PID, its output in $DT_ROOT/program.log;
 #                            PROGRAM_ENV holds env(1) arguments (NAME=VALUE,
 #                            -u NAME) for the program alone, such as a locale
+#   search_windows ARGS      xdotool search ARGS, sure of a whole walk
 #   wait_window TITLE [SECS] the id of the first window named exactly TITLE
 #   count_windows TITLE      how many visible windows are named TITLE
 #   window_geometry ID       "X Y W H" of the window's outer frame
@@ -159,10 +160,28 @@ start_program()
     track "$PROGRAM_PID"
 }
 
+# xdotool search ARGS, one window id a line. xdotool walks the window tree
+# one request at a time and ends on the first X error, printing nothing: a
+# window destroyed during the walk (the frame of a box that just closed)
+# would make every window look gone. Such a walk is made again.
+search_windows()
+{
+    local errors="$DT_ROOT/search_windows.err" ids i
+    for ((i = 0; i < 50; i++)); do
+        ids=$(xdotool search "$@" 2>"$errors")
+        if ! grep -q "X Error" "$errors"; then
+            [ -z "$ids" ] || echo "$ids"
+            return 0
+        fi
+        sleep 0.02
+    done
+    fail "xdotool could not walk the window tree: $(cat "$errors")"
+}
+
 # Visible windows named exactly TITLE, one id a line.
 find_windows()
 {
-    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null
+    search_windows --onlyvisible --name "^$1\$"
 }
 
 wait_window()

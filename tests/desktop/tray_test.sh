@@ -46,7 +46,7 @@ click_icon()
 }
 
 # How many windows of the program are visible; a menu open is one more.
-program_windows() { xdotool search --onlyvisible --classname '^quomira$' 2>/dev/null | grep -c .; }
+program_windows() { search_windows --onlyvisible --classname '^quomira$' | grep -c .; }
 more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
 
 no_window() { [ "$(count_windows "$1")" = 0 ]; }

@@ -387,6 +387,7 @@ std::vector<Call> EveryCall(const std::string& dir, Lines& out, std::ostringstre
         {"DbSaveCategoryOrder", [&] { return DbSaveCategoryOrder(dir, {C(1, 0, "a")}); }},
         {"DbSaveLinkOrder", [&] { return DbSaveLinkOrder(dir, {L(1, 1, 0, "a")}); }},
         {"DbAddCategories", [&] { return DbAddCategories(dir, {C(-1, 0, "a")}); }},
+        {"DbAppendCategories", [&] { return DbAppendCategories(dir, {C(-1, 0, "a")}); }},
         {"DbSortLinksByName", [&] { return DbSortLinksByName(dir, 1); }},
         {"DbExportText", [&] { return DbExportText(dir, stream, -1); }},
         {"DbExportHtml", [&] { return DbExportHtml(dir, stream, -1); }},
@@ -791,6 +792,63 @@ TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
 // New links go after the last link of their category, also when that one
 // stands at the largest position there is: the category is then numbered
 // again from 0 in its order, in the same transaction, and never wraps.
+TEST_F(FacadeTest, AppendedCategoriesGoLastAlsoAfterTheLargestPosition)
+{
+    const auto append = [&] { return DbAppendCategories(dir, {C(-1, 0, "n1", "d1"), C(-1, 0, "n2")}); };
+    struct Case {
+        const char* name;
+        std::string lastPos;  // of category 1, the last one
+        std::string tiedPos;  // of categories 2 and 5
+        Rows categories;      // (ID, POS, NAME) by position afterwards
+    } cases[] = {
+        {"room for both", "2147483645", "5",
+         {{"3", "-2147483648", "first"}, {"2", "5", "b"}, {"5", "5", "c"}, {"1", "2147483645", "last"},
+          {"6", "2147483646", "n1"}, {"7", "2147483647", "n2"}}},
+        {"room for one", "2147483646", "5",
+         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+          {"7", "5", "n2"}}},
+        {"no room", "2147483647", "5",
+         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+          {"7", "5", "n2"}}},
+        {"every position below 1", "-3", "-5",
+         {{"3", "-2147483648", "first"}, {"2", "-5", "b"}, {"5", "-5", "c"}, {"1", "-3", "last"},
+          {"6", "1", "n1"}, {"7", "2", "n2"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(db.c_str());
+        // In their order: 3, then 2 and 5 at the same position, then 1.
+        Seed("insert into CATEGS values(1," + c.lastPos + ",'last','');"
+             "insert into CATEGS values(2," + c.tiedPos + ",'b',''); insert into CATEGS values(3,-2147483648,'first','');"
+             "insert into CATEGS values(5," + c.tiedPos + ",'c',''); insert into LINKS values(1,1,0,'l','');");
+        messages.clear();
+        EXPECT_EQ(append(), DbOk);
+        EXPECT_TRUE(messages.texts().empty());
+        EXPECT_EQ(Q("select ID, POS, NAME from CATEGS order by POS, ID"), c.categories);
+        EXPECT_EQ(Q("select DESCR from CATEGS where ID=6"), (Rows{{"d1"}}));
+        EXPECT_EQ(Q("select ID, CAT_ID, POS from LINKS"), (Rows{{"1", "1", "0"}}));
+        Lines out;
+        ASSERT_EQ(DbGetCategories(dir, out), DbOk);
+        std::vector<std::string> order;
+        for (const std::string& line : out)
+            order.push_back(GetTagValue(line, "<i>"));
+        std::vector<std::string> expected;
+        for (const auto& row : c.categories)
+            expected.push_back(row[0]);
+        EXPECT_EQ(order, expected);
+        ExpectClosed();
+    }
+
+    // A refused write takes the renumbering back with it.
+    X("CREATE TRIGGER t BEFORE INSERT ON CATEGS BEGIN SELECT RAISE(ABORT,'boom'); END;");
+    X("update CATEGS set POS=2147483647 where ID=7");
+    const Rows before = Dump(db);
+    messages.clear();
+    EXPECT_EQ(append(), DbWriteFailed);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"boom"});
+    EXPECT_EQ(Dump(db), before);
+}
+
 TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
 {
     const auto add = [&] { return DbAddLinks(dir, {L(-1, 0, 0, "n1"), L(-1, 0, 0, "n2")}, 1); };

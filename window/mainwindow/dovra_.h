@@ -153,7 +153,7 @@ public:
     // On disk: the run subfolder it made is gone afterwards on every way
     // out, with whatever the library left in it; a name taken by something
     // else is never touched. A "dovra.db" that the import created goes again
-    // unless the import succeeded (an exception included), so a failed
+    // unless the import succeeded (also when an exception ends it), so a failed
     // conversion leaves no empty or partial catalogue behind; one that was
     // there before stays. The legacy files are left as they are: their
     // backup names are the caller's.
@@ -161,8 +161,10 @@ public:
                               const std::string& archiveFolder);
     // The warning, in a box of owner, that the legacy file at path kept its
     // name after its catalogue was converted: its links are stored already
-    // and a second conversion would add them again. Start-up's conversion
-    // and the catalogue folder switch both show it.
+    // and a second conversion would add them again; that the next start
+    // offers the conversion again is said only when the legacy files it
+    // looks for are still there. Start-up's conversion and the catalogue
+    // folder switch both show it.
     void WarnLegacyFileKept(QWidget* owner, const std::string& path);
     // ---- search (dovra_search.cpp)
     void Szukajlinkuwkategorii1Click();

@@ -31,7 +31,7 @@ bool IsStoredCategoryRow(const LineListBox& list, int row)
 
 void TForm1::BuildCategoryLine(std::string& name)
 {
-    name = CategoryLine(-1, MaxPosInListBox(*ListBox2) + 1, name, std::string());
+    name = CategoryLine(-1, PosAfterListBox(*ListBox2), name, std::string());
 }
 
 void TForm1::Dodajnowkategori1Click()
@@ -43,7 +43,9 @@ void TForm1::Dodajnowkategori1Click()
         return;
     const int keepId = SelectedCategoryId();
     BuildCategoryLine(name);
-    DbAddCategories(ArchiveFolder, {name});
+    // The store puts it after the last category, also when that one stands
+    // at the largest position there is.
+    DbAppendCategories(ArchiveFolder, {name});
     LoadCategories(keepId);
 }
 

@@ -13,6 +13,7 @@
 #include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/Library.h"
+#include "platform/Process.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -220,11 +221,14 @@ std::string TForm1::ExternalLibraryPath(const char* fileName) const
 
 void TForm1::WarnLegacyFileKept(QWidget* owner, const std::string& path)
 {
+    // The start offers the conversion again only for what it looks for: a
+    // half of the pair whose other half took its backup name is never offered.
+    const bool offeredAgain = LegacyFilesPresent(platform::ExtractFilePath(path));
     boxes.MessageBox(owner,
                      QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
-                         QString::fromStdString(path) +
-                         QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego "
-                                        "konwersję ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę."),
+                         QString::fromStdString(path) + QStringLiteral("\nLinki z tego pliku są już w bazie danych") +
+                         (offeredAgain ? QStringLiteral(", a program zaproponuje jego konwersję ponownie") : QString()) +
+                         QStringLiteral(".\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę."),
                      QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
 }
 

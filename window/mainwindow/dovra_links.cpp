@@ -1,7 +1,5 @@
 // The link commands: add, change, describe, delete, copy and open the links
 // of the shown category.
-#include <climits>
-
 #include <QAction>
 
 #include "platform/Convert.h"
@@ -24,8 +22,7 @@ const std::string kLinkTag = "<l>";
 
 void TForm1::BuildLinkLine(std::string& text, int catId)
 {
-    const int last = MaxPosInListBox(*ListBox1);
-    text = LinkLine(-1, catId, last < INT_MAX ? last + 1 : last, text, std::string());
+    text = LinkLine(-1, catId, PosAfterListBox(*ListBox1), text, std::string());
 }
 
 void TForm1::Dodajnowylink1Click()

@@ -2,190 +2,18 @@
 
 #include <algorithm>
 
-#include <QAbstractItemDelegate>
-#include <QAbstractListModel>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QStyle>
 
-namespace linelist {
-
-// The rows of one list box: its lines, one string per row, nothing else.
-class LineModel : public QAbstractListModel {
-public:
-    using QAbstractListModel::QAbstractListModel;
-
-    int rowCount(const QModelIndex& parent = QModelIndex()) const override
-    {
-        return parent.isValid() ? 0 : static_cast<int>(lines_.size());
-    }
-
-    QVariant data(const QModelIndex& index, int role) const override
-    {
-        if (role != LineListBox::LineRole || !Has(index.row()))
-            return QVariant();
-        return QByteArray::fromStdString(lines_[static_cast<std::size_t>(index.row())]);
-    }
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-                               : Qt::NoItemFlags;
-    }
-
-    bool Has(int row) const { return row >= 0 && static_cast<std::size_t>(row) < lines_.size(); }
-    const std::vector<std::string>& Lines() const { return lines_; }
-    const std::string& Line(int row) const { return lines_[static_cast<std::size_t>(row)]; }
-
-    // The lines replaced whole: one reset. The old lines come back to be freed
-    // by the caller.
-    std::vector<std::string> Reset(std::vector<std::string> lines)
-    {
-        beginResetModel();
-        lines_.swap(lines);
-        endResetModel();
-        return lines;
-    }
-
-    // The lines replaced in place: the rows past the shorter list inserted or
-    // removed at the end, and the rows first..last of the common part
-    // repainted (none when first > last).
-    std::vector<std::string> Replace(std::vector<std::string> lines, int first, int last)
-    {
-        const int oldCount = rowCount();
-        const int newCount = static_cast<int>(lines.size());
-        if (newCount > oldCount) {
-            beginInsertRows(QModelIndex(), oldCount, newCount - 1);
-            lines_.swap(lines);
-            endInsertRows();
-        } else if (newCount < oldCount) {
-            beginRemoveRows(QModelIndex(), newCount, oldCount - 1);
-            lines_.swap(lines);
-            endRemoveRows();
-        } else {
-            lines_.swap(lines);
-        }
-        if (first <= last)
-            emit dataChanged(index(first), index(last));
-        return lines;
-    }
-
-    void Append(const std::string& line)
-    {
-        const int row = rowCount();
-        beginInsertRows(QModelIndex(), row, row);
-        lines_.push_back(line);
-        endInsertRows();
-    }
-
-    void Set(int row, const std::string& line)
-    {
-        lines_[static_cast<std::size_t>(row)] = line;
-        emit dataChanged(index(row), index(row));
-    }
-
-    void RemoveLast()
-    {
-        const int row = rowCount() - 1;
-        beginRemoveRows(QModelIndex(), row, row);
-        lines_.pop_back();
-        endRemoveRows();
-    }
-
-    // Keeps the rows whose flag is down, in one pass and one reset.
-    void RemoveMarked(const std::vector<char>& marks)
-    {
-        beginResetModel();
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < lines_.size(); ++i)
-            if (!marks[i]) {
-                if (kept != i)
-                    lines_[kept] = std::move(lines_[i]);
-                ++kept;
-            }
-        lines_.resize(kept);
-        endResetModel();
-    }
-
-private:
-    std::vector<std::string> lines_;
-};
-
-namespace {
-
-// Hands the box's row-by-row selection changes over before anything else
-// changes the selection, so no change is applied out of order.
-class LineSelectionModel : public QItemSelectionModel {
-public:
-    LineSelectionModel(QAbstractItemModel* model, const LineListBox* box) : QItemSelectionModel(model, nullptr), box_(box)
-    {
-    }
-
-    void setCurrentIndex(const QModelIndex& index, SelectionFlags command) override
-    {
-        if (command != NoUpdate)
-            box_->FlushSelection();
-        QItemSelectionModel::setCurrentIndex(index, command);
-    }
-    void select(const QModelIndex& index, SelectionFlags command) override
-    {
-        box_->FlushSelection();
-        QItemSelectionModel::select(index, command);
-    }
-    void select(const QItemSelection& selection, SelectionFlags command) override
-    {
-        box_->FlushSelection();
-        QItemSelectionModel::select(selection, command);
-    }
-    void clear() override
-    {
-        box_->FlushSelection();
-        QItemSelectionModel::clear();
-    }
-
-private:
-    const LineListBox* box_;
-};
-
-class RowDelegate : public QAbstractItemDelegate {
-public:
-    explicit RowDelegate(LineListBox* box) : QAbstractItemDelegate(box), box_(box) {}
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
-    {
-        painter->save();
-        painter->setClipRect(option.rect);
-        painter->setFont(box_->font());
-        box_->DrawRow(*painter, option.rect, index.row(), box_->Selected(index.row()));
-        painter->restore();
-        if ((option.state & QStyle::State_HasFocus) && box_->hasFocus()) {
-            QStyleOptionFocusRect focus;
-            focus.QStyleOption::operator=(option);
-            focus.backgroundColor = box_->Color();
-            box_->style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, box_);
-        }
-    }
-
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override
-    {
-        return QSize(box_->viewport()->width(), box_->ItemHeight());
-    }
-
-private:
-    LineListBox* box_;
-};
-
-}  // namespace
-}  // namespace linelist
+#include "window/widgets/LineListDelegate.h"
+#include "window/widgets/LineSelectionModel.h"
 
 LineListBox::LineListBox(QWidget* parent) : QListView(parent), model_(new linelist::LineModel(this))
 {
     setModel(model_);
     QItemSelectionModel* generic = QListView::selectionModel();
     auto* selection = new linelist::LineSelectionModel(model_, this);
-    selection->setParent(this);
     setSelectionModel(selection);
     delete generic;
     connect(selection, &QItemSelectionModel::selectionChanged, this, &LineListBox::FollowSelection);
@@ -236,7 +64,7 @@ std::string LineListBox::Item(int index) const
 void LineListBox::Append(const std::string& line)
 {
     ++revision_;
-    marks_.push_back(0);
+    marks_.PushBack();
     model_->Append(line);
 }
 
@@ -255,9 +83,7 @@ void LineListBox::DeleteLast()
     ++revision_;
     model_->RemoveLast();
     // The selection model may have dropped the row's flag already.
-    if (marks_.back())
-        --selCount_;
-    marks_.pop_back();
+    marks_.PopBack();
 }
 
 int LineListBox::CurrentRow() const
@@ -290,24 +116,20 @@ QItemSelectionModel::SelectionFlags LineListBox::selectionCommand(const QModelIn
 
 bool LineListBox::Selected(int index) const
 {
-    return model_->Has(index) && marks_[static_cast<std::size_t>(index)];
+    return model_->Has(index) && marks_.Get(index);
 }
 
 void LineListBox::SetSelected(int index, bool selected)
 {
     if (!model_->Has(index))
         return;
-    char& mark = marks_[static_cast<std::size_t>(index)];
-    if (static_cast<bool>(mark) == selected)
+    if (marks_.Get(index) == selected)
         return;
     // A single-select list holds one selected row: selecting a row
     // deselects the one selected before.
-    if (selected && selectionMode() == SingleSelection && selCount_ > 0) {
-        std::fill(marks_.begin(), marks_.end(), 0);
-        selCount_ = 0;
-    }
-    mark = selected ? 1 : 0;
-    selCount_ += selected ? 1 : -1;
+    if (selected && selectionMode() == SingleSelection && marks_.Count() > 0)
+        marks_.ClearAll();
+    marks_.Set(index, selected);
     SchedulePendingFlush();
 }
 
@@ -315,7 +137,7 @@ void LineListBox::Clear()
 {
     ++revision_;
     UnmarkAll();
-    marks_.clear();
+    marks_.Assign(0);
     model_->Reset({});
 }
 
@@ -338,7 +160,7 @@ std::vector<std::string> LineListBox::ReplaceLines(std::vector<std::string> line
     UnmarkAll();
     const std::vector<std::string>& old = model_->Lines();
     if (old.empty() || lines.empty()) {
-        marks_.assign(lines.size(), 0);
+        marks_.Assign(lines.size());
         return model_->Reset(std::move(lines));
     }
     const std::size_t common = std::min(old.size(), lines.size());
@@ -349,9 +171,9 @@ std::vector<std::string> LineListBox::ReplaceLines(std::vector<std::string> line
             first = std::min(first, static_cast<int>(i));
             last = static_cast<int>(i);
         }
-    marks_.assign(std::max(old.size(), lines.size()), 0);
+    marks_.Assign(std::max(old.size(), lines.size()));
     std::vector<std::string> before = model_->Replace(std::move(lines), first, last);
-    marks_.resize(static_cast<std::size_t>(Count()));
+    marks_.Resize(static_cast<std::size_t>(Count()));
     return before;
 }
 
@@ -368,48 +190,32 @@ std::vector<std::string> LineListBox::SyncLines(std::vector<std::string> lines, 
 
 std::vector<int> LineListBox::SelectedRows() const
 {
-    std::vector<int> rows;
-    rows.reserve(static_cast<std::size_t>(selCount_));
-    for (std::size_t i = 0; i < marks_.size() && rows.size() < static_cast<std::size_t>(selCount_); ++i)
-        if (marks_[i])
-            rows.push_back(static_cast<int>(i));
-    return rows;
+    return marks_.Rows();
 }
 
 void LineListBox::SetSelectedRows(const std::vector<int>& rows)
 {
-    std::fill(marks_.begin(), marks_.end(), 0);
-    selCount_ = 0;
+    marks_.ClearAll();
     for (int row : rows)
-        if (model_->Has(row) && !marks_[static_cast<std::size_t>(row)]) {
-            marks_[static_cast<std::size_t>(row)] = 1;
-            ++selCount_;
-        }
+        if (model_->Has(row))
+            marks_.Set(row, true);
     pending_ = true;
     FlushSelection();
 }
 
 void LineListBox::DeleteSelected()
 {
-    if (selCount_ == 0) {
+    if (marks_.Count() == 0) {
         clearSelection();
         return;
     }
     // The focus stays on its row; when that row goes, on the nearest
     // remaining row above it, else on the first remaining row.
     int focus = CurrentRow();
-    if (focus >= 0) {
-        while (focus >= 0 && marks_[static_cast<std::size_t>(focus)])
-            --focus;
-        if (focus >= 0)
-            focus -= static_cast<int>(std::count(marks_.begin(), marks_.begin() + focus, 1));
-        else
-            focus = selCount_ < Count() ? 0 : -1;
-    }
+    if (focus >= 0)
+        focus = marks_.RowAfterRemoval(focus);
     ++revision_;
-    const std::vector<char> marks = std::move(marks_);
-    marks_.assign(marks.size() - static_cast<std::size_t>(selCount_), 0);
-    selCount_ = 0;
+    const std::vector<char> marks = marks_.TakeForRemoval();
     pending_ = false;
     model_->RemoveMarked(marks);
     SetItemIndex(focus);
@@ -461,19 +267,7 @@ void LineListBox::SchedulePendingFlush()
 void LineListBox::ApplyFlags()
 {
     pending_ = false;
-    QItemSelection selection;
-    for (std::size_t i = 0; i < marks_.size();) {
-        if (!marks_[i]) {
-            ++i;
-            continue;
-        }
-        // One range per run of selected rows.
-        std::size_t end = i + 1;
-        while (end < marks_.size() && marks_[end])
-            ++end;
-        selection.select(model_->index(static_cast<int>(i)), model_->index(static_cast<int>(end - 1)));
-        i = end;
-    }
+    const QItemSelection selection = marks_.Ranges(*model_);
     // Cleared first, then selected: each step compares against an empty set,
     // which the selection model does without matching range against range.
     QItemSelectionModel* model = QListView::selectionModel();
@@ -486,34 +280,19 @@ void LineListBox::ApplyFlags()
 
 void LineListBox::UnmarkAll()
 {
-    std::fill(marks_.begin(), marks_.end(), 0);
-    selCount_ = 0;
+    marks_.ClearAll();
     pending_ = false;
     applying_ = true;
     QListView::selectionModel()->QItemSelectionModel::select(QItemSelection(), QItemSelectionModel::Clear);
     applying_ = false;
 }
 
-void LineListBox::MarkRows(const QItemSelection& ranges, char mark)
-{
-    for (const QItemSelectionRange& range : ranges)
-        for (int row = range.top(); row <= range.bottom(); ++row) {
-            if (row < 0 || static_cast<std::size_t>(row) >= marks_.size())
-                continue;
-            char& flag = marks_[static_cast<std::size_t>(row)];
-            if (flag != mark) {
-                flag = mark;
-                selCount_ += mark ? 1 : -1;
-            }
-        }
-}
-
 void LineListBox::FollowSelection(const QItemSelection& selected, const QItemSelection& deselected)
 {
     if (applying_)
         return;
-    MarkRows(deselected, 0);
-    MarkRows(selected, 1);
+    marks_.Mark(deselected, false);
+    marks_.Mark(selected, true);
 }
 
 bool LineListBox::viewportEvent(QEvent* event)

@@ -29,19 +29,17 @@
 #include <QPersistentModelIndex>
 
 #include "store/Funcs.h"
+#include "window/widgets/LineListMarks.h"
+#include "window/widgets/LineListModel.h"
 
 class QItemSelection;
 class QItemSelectionModel;
 class QPainter;
 
-namespace linelist {
-class LineModel;
-}
-
 class LineListBox : public QListView, public ListBoxLines {
     Q_OBJECT
 public:
-    static constexpr int LineRole = Qt::UserRole;
+    static constexpr int LineRole = linelist::LineRole;
 
     // painter, the row's rectangle, its index, whether it is selected
     using DrawItemHandler = std::function<void(QPainter&, const QRect&, int, bool)>;
@@ -86,7 +84,7 @@ public:
     unsigned long long Revision() const { return revision_; }
     // The selected rows, ascending, and their number.
     std::vector<int> SelectedRows() const;
-    int SelCount() const { return selCount_; }
+    int SelCount() const { return marks_.Count(); }
     // Exactly these rows selected (ascending), in one change; the focused
     // row stays where it is.
     void SetSelectedRows(const std::vector<int>& rows);
@@ -135,15 +133,13 @@ private:
     std::vector<std::string> ReplaceLines(std::vector<std::string> lines);
     // Follows the selection model's changes that did not come from the flags.
     void FollowSelection(const QItemSelection& selected, const QItemSelection& deselected);
-    void MarkRows(const QItemSelection& ranges, char mark);
     // Every flag down, nothing pending and nothing selected in the view.
     void UnmarkAll();
     void SchedulePendingFlush();
     void ApplyFlags();
 
     linelist::LineModel* model_;
-    std::vector<char> marks_;  // one flag per row: selected
-    int selCount_ = 0;
+    linelist::RowMarks marks_;  // one flag per row: selected
     unsigned long long revision_ = 0;
     mutable bool pending_ = false;   // the flags differ from the selection model
     bool flushQueued_ = false;

@@ -1,6 +1,8 @@
 // The category list's commands: adding, renaming and deleting a category,
 // and the order command's refusal with fewer than two stored categories.
 // Every outcome is checked on the list and on the catalogue file itself.
+#include <climits>
+
 #include <QAction>
 #include <QApplication>
 #include <QTimer>
@@ -100,6 +102,9 @@ private slots:
         QTest::newRow("only position 0 stored") << QList<int>{0} << "Nowa" << "<i>-1</i><p>1</p><n>Nowa</n><d></d>";
         QTest::newRow("after the largest position")
             << QList<int>{3, 9, 4} << "Źródła" << "<i>-1</i><p>10</p><n>Źródła</n><d></d>";
+        // No position after it: the store makes room when it adds the line.
+        QTest::newRow("the largest position there is")
+            << QList<int>{3, INT_MAX} << "Nowa" << "<i>-1</i><p>2147483647</p><n>Nowa</n><d></d>";
         QTest::newRow("tag text escaped") << QList<int>{} << kTagName
                                           << "<i>-1</i><p>1</p><n>&lt;n>x&lt;/n> &amp; &lt;d></n><d></d>";
     }
@@ -175,6 +180,30 @@ private slots:
         QCOMPARE(stored[0][2], std::string("Pierwsza"));
         QCOMPARE(RowIds(*form.ListBox2), (std::vector<int>{0, StrToInt(stored[0][0]), -1}));
         QCOMPARE(SelectedRows(*form.ListBox2), std::vector<int>{0});
+        QCOMPARE(form.Busy, false);
+    }
+
+    // With a category at the largest position there is, the categories are
+    // numbered again from 0 in their order and the new one follows them.
+    void addsACategoryAfterTheLargestPositionThereIs()
+    {
+        const int first = AddCategoryAt(*fx, "Pierwsza", 4);
+        const int tied = AddCategoryAt(*fx, "Równa", 4);
+        const int last = AddCategoryAt(*fx, "Ostatnia", INT_MAX);
+        TForm1& form = fx->Start();
+        ChooseCategory(form, 1);
+        fx->boxes.Script(platform::BoxAnswer::Text(QStringLiteral("Nowa")));
+        form.Dodajnowkategori1->trigger();
+        QCOMPARE(fx->boxes.TakeAsked().size(), size_t(1));
+
+        const int added = StrToInt(fx->Query("SELECT MAX(ID) FROM CATEGS")[0][0]);
+        QCOMPARE(fx->Query("SELECT ID, POS, NAME FROM CATEGS ORDER BY POS, ID"),
+                 (std::vector<std::vector<std::string>>{{std::to_string(first), "0", "Pierwsza"},
+                                                        {std::to_string(tied), "1", Cp("Równa")},
+                                                        {std::to_string(last), "2", "Ostatnia"},
+                                                        {std::to_string(added), "3", "Nowa"}}));
+        QCOMPARE(RowIds(*form.ListBox2), (std::vector<int>{0, first, tied, last, added, -1}));
+        QCOMPARE(SelectedRows(*form.ListBox2), std::vector<int>{1});
         QCOMPARE(form.Busy, false);
     }
 

@@ -29,13 +29,16 @@ const QString kQuestion = QStringLiteral(
     "Wybranie (Nie) spowoduje rozpoczęcie pracy w pustej bazie danych.");
 const QString kNoTempFolder = QStringLiteral("Nie można utworzyć katalogu plików tymczasowych :\n");
 
-// The warning about a converted legacy file that kept its name.
-QString KeptNameWarning(const std::string& path)
+// The warning about a converted legacy file that kept its name; it says
+// that the conversion is offered again only when the next start offers it.
+QString KeptNameWarning(const std::string& path, bool offeredAgain = true)
 {
     return QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
            QString::fromStdString(path) +
-           QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego konwersję "
-                          "ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę.");
+           (offeredAgain ? QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego "
+                                          "konwersję ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę.")
+                         : QStringLiteral("\nLinki z tego pliku są już w bazie danych.\nPrzenieś ten plik w inne "
+                                          "miejsce lub zmień jego nazwę."));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)
@@ -478,20 +481,30 @@ private slots:
 
     // After a conversion a legacy file whose ".bak" name cannot be taken (a
     // folder that is not empty has it) keeps its name: the warning names
-    // it, the links are stored once, and the next start offers it again.
+    // it, the links are stored once, and the next start offers it again
+    // where the warning says so.
     void startupWarnsAboutAFileThatKeptItsName_data()
     {
         QTest::addColumn<QStringList>("legacy");
-        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"};
-        QTest::newRow("the pair") << QStringList{"dovrad1.z", "dovrad2.z"};
+        QTest::addColumn<QStringList>("kept");  // those whose ".bak" name is taken
+        QTest::addColumn<bool>("offeredAgain");
+        QTest::newRow("dovra.ldb") << QStringList{"dovra.ldb"} << QStringList{"dovra.ldb"} << true;
+        QTest::newRow("the pair") << QStringList{"dovrad1.z", "dovrad2.z"} << QStringList{"dovrad1.z", "dovrad2.z"}
+                                  << true;
+        // The start offers the pair only whole: a half alone is never offered.
+        QTest::newRow("one of the pair") << QStringList{"dovrad1.z", "dovrad2.z"} << QStringList{"dovrad2.z"}
+                                         << false;
     }
 
     void startupWarnsAboutAFileThatKeptItsName()
     {
         QFETCH(QStringList, legacy);
+        QFETCH(QStringList, kept);
+        QFETCH(bool, offeredAgain);
         const std::string archive = Archive();
-        for (const QString& name : legacy) {
+        for (const QString& name : legacy)
             WriteFile(archive + name.toStdString(), "old " + name.toStdString());
+        for (const QString& name : kept) {
             fs::create_directories(archive + name.toStdString() + ".bak/");
             WriteFile(archive + name.toStdString() + ".bak/inside", "older");
         }
@@ -501,27 +514,35 @@ private slots:
         fx->Start();
 
         const auto asked = fx->boxes.TakeAsked();
-        QCOMPARE(asked.size(), size_t(1 + legacy.size()));
+        QCOMPARE(asked.size(), size_t(1 + kept.size()));
         QCOMPARE(asked[0].text, kQuestion);
-        for (int i = 0; i < legacy.size(); ++i) {
+        for (int i = 0; i < kept.size(); ++i) {
             const platform::AskedBox& box = asked[size_t(i) + 1];
-            QCOMPARE(box.text, KeptNameWarning(archive + legacy[i].toStdString()));
+            QCOMPARE(box.text, KeptNameWarning(archive + kept[i].toStdString(), offeredAgain));
             QCOMPARE(box.caption, QStringLiteral("Ostrzeżenie"));
             QCOMPARE(box.flags, 0x30u);
             QCOMPARE(box.owner, QStringLiteral("TForm1"));
         }
         CheckImportedRows();
         for (const QString& name : legacy) {
-            QCOMPARE(ReadFile(archive + name.toStdString()), "old " + name.toStdString());
-            QCOMPARE(ReadFile(archive + name.toStdString() + ".bak/inside"), std::string("older"));
+            const std::string path = archive + name.toStdString();
+            if (kept.contains(name)) {
+                QCOMPARE(ReadFile(path), "old " + name.toStdString());
+                QCOMPARE(ReadFile(path + ".bak/inside"), std::string("older"));
+            } else {
+                QVERIFY(!fs::exists(path));
+                QCOMPARE(ReadFile(path + ".bak"), "old " + name.toStdString());
+            }
         }
 
         fx->DestroyForm();
-        fx->boxes.Script(BoxAnswer::Button(platform::IdNo));
+        if (offeredAgain)
+            fx->boxes.Script(BoxAnswer::Button(platform::IdNo));
         fx->Start();
         const auto again = fx->boxes.TakeAsked();
-        QCOMPARE(again.size(), size_t(1));
-        QCOMPARE(again[0].text, kQuestion);
+        QCOMPARE(again.size(), size_t(offeredAgain ? 1 : 0));
+        if (offeredAgain)
+            QCOMPARE(again[0].text, kQuestion);
         CheckImportedRows();
     }
 

@@ -1,11 +1,15 @@
 // Ranges taken with Shift in the link list after it was loaded again: they
 // start from the row that the load focused, never from a row of the list
 // shown before. Driven through real mouse and key events on the shown window.
+#include <algorithm>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <QApplication>
 #include <QtTest>
 
+#include "store/Funcs.h"
 #include "tests/window/ListGestures.h"
 #include "tests/window/WindowFixture.h"
 
@@ -140,7 +144,24 @@ private slots:
             QCOMPARE(now, to);
         else
             QVERIFY(std::abs(now - focus) > 1);
-        QCOMPARE(SelectedRows(*form.ListBox1), RowsFromTo(focus, now));
+        const std::vector<int> chosen = RowsFromTo(focus, now);
+        QCOMPARE(SelectedRows(*form.ListBox1), chosen);
+
+        // "Tak" deletes the chosen rows and no other: the category's stored
+        // links are those of the rows outside the range, in the same order.
+        std::vector<std::string> kept;
+        for (int row = 0; row < form.ListBox1->Count(); ++row)
+            if (!std::binary_search(chosen.begin(), chosen.end(), row))
+                kept.push_back(GetTagValue(form.ListBox1->Item(row), "<l>"));
+        fx->boxes.Script(BoxAnswer::Button(platform::IdYes));
+        QTest::keyClick(form.ListBox1, Qt::Key_Delete);
+        QCOMPARE(fx->boxes.TakeAsked().size(), std::size_t(1));
+        std::vector<std::string> stored;
+        for (const auto& row : fx->Query("SELECT LINK FROM LINKS WHERE CAT_ID = " + std::to_string(twoHundred) +
+                                         " ORDER BY POS, ID"))
+            stored.push_back(row.front());
+        QCOMPARE(stored, kept);
+        QCOMPARE(StoredCount(*fx, other), kOtherLinks);
     }
 
     // A reload after a write focuses a row of its own: the range starts there.
