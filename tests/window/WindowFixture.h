@@ -4,7 +4,7 @@
 // stand-in executable path and started with FormCreate.
 //
 //   void MyTest::init()    { fx = std::make_unique<WindowFixture>(); }
-//   void MyTest::cleanup() { VERIFY_BOXES_DONE(*fx); fx.reset(); }
+//   void MyTest::cleanup() { const auto fixture = std::move(fx); VERIFY_BOXES_DONE(*fixture); }
 //   void MyTest::addsLink()
 //   {
 //       const int news = fx->AddCategory("Wiadomości");

@@ -138,8 +138,8 @@ private slots:
     void cleanup()
     {
         other.reset();
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     // ---- failed writes
