@@ -1,9 +1,6 @@
-// The system clipboard's text, as the program's Windows-1250 bytes. A
-// character the code page lacks reads as "?".
-//
-// The main window reaches the clipboard through a Clipboard object it holds,
-// so that tests can give it one that holds no text, holds a text or cannot
-// be read.
+// The clipboard's text. The main window reaches the clipboard through a
+// Clipboard object it holds, so that tests can give it one that holds no
+// text, holds a text or cannot be read.
 #pragma once
 
 #include <stdexcept>
@@ -12,9 +9,6 @@
 #include <QString>
 
 namespace platform {
-
-void SetClipboardText(const std::string& textCp1250);
-std::string ClipboardText();
 
 // Raised when the clipboard's text cannot be read.
 class EClipboardError : public std::runtime_error {

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 
 #include "platform/QtText.h"
@@ -43,6 +44,16 @@ bool Failed(int exitCode, QProcess::ExitStatus status)
     return status != QProcess::NormalExit || exitCode != 0;
 }
 
+// Stops watching a desktop's opener that has not answered in time: its
+// ending says nothing more. Only the waiting setsid is ended: xdg-open and
+// its handler are in a session of their own and go on.
+void LetGo(QProcess* process)
+{
+    process->disconnect();
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    process->kill();
+}
+
 }  // namespace
 
 QString OpenTarget(const QString& link)
@@ -79,7 +90,10 @@ OpenResult Opener::OpenLink(const std::string& linkCp1250, OpenFailed failedLate
     return Launch(target, std::move(failedLater)) ? OpenResult::Opened : OpenResult::NotStarted;
 }
 
-DesktopOpener::DesktopOpener() : running_(std::make_unique<QObject>()) {}
+DesktopOpener::DesktopOpener(std::chrono::milliseconds answerTime)
+    : running_(std::make_unique<QObject>()), answerTime_(answerTime)
+{
+}
 
 DesktopOpener::~DesktopOpener()
 {
@@ -106,8 +120,10 @@ bool DesktopOpener::Launch(const QString& target, OpenFailed failedLater)
                              failedLater();
                      });
     process->start(starter, {QStringLiteral("--fork"), QStringLiteral("--wait"), opener, target});
-    if (process->waitForStarted())
+    if (process->waitForStarted()) {
+        QTimer::singleShot(answerTime_, process, [process] { LetGo(process); });
         return true;
+    }
     delete process;
     return false;
 }

@@ -10,12 +10,13 @@
 //
 // The opener answers with its exit status: it starts at once, and a failure
 // (no handler for the link, a file that is not there) is known only when it
-// ends, which is reported from the event loop.
+// ends, which is reported from the event loop, if it ends soon enough.
 #pragma once
 
 #include <QString>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -50,8 +51,6 @@ public:
     // with a failure, failedLater is called from the event loop (never after
     // the opener is gone).
     OpenResult OpenLink(const std::string& linkCp1250, OpenFailed failedLater = {});
-    // True when the link was handed to the desktop.
-    bool Open(const std::string& linkCp1250) { return OpenLink(linkCp1250) == OpenResult::Opened; }
 
 protected:
     // Hands the final target to the desktop; false when the opener could not
@@ -59,15 +58,22 @@ protected:
     virtual bool Launch(const QString& target, OpenFailed failedLater) = 0;
 };
 
+// How long the desktop's opener is watched for its answer. xdg-open answers
+// at once where the desktop hands the link on (GNOME, KDE), but elsewhere it
+// runs the handler itself and ends only when the browser or viewer ends: an
+// ending after this time is the handler's, not a link that failed to open.
+inline constexpr std::chrono::milliseconds kOpenerAnswerTime{10000};
+
 // The real desktop: xdg-open, found through PATH, with the target as its only
 // argument. It runs in a session of its own under setsid, which waits for it
 // and ends with its exit status, so its answer is read without blocking the
-// window. When the opener goes (the program quits), only the setsid that
-// still waits is ended: xdg-open and whatever it started go on, and nothing
-// waits for them.
+// window. Only an ending within answerTime is its answer; after that, and
+// when the opener goes (the program quits), only the setsid that still waits
+// is ended: xdg-open and whatever it started go on, and nothing waits for
+// them.
 class DesktopOpener final : public Opener {
 public:
-    DesktopOpener();
+    explicit DesktopOpener(std::chrono::milliseconds answerTime = kOpenerAnswerTime);
     ~DesktopOpener() override;
     DesktopOpener(const DesktopOpener&) = delete;
     DesktopOpener& operator=(const DesktopOpener&) = delete;
@@ -78,6 +84,7 @@ protected:
 private:
     // The parent of the watching processes still running.
     std::unique_ptr<QObject> running_;
+    std::chrono::milliseconds answerTime_;
 };
 
 }  // namespace platform

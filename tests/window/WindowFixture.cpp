@@ -11,11 +11,13 @@
 #include <QApplication>
 
 #include "tests/CatalogueFaults.h"
+#include "platform/Clipboard.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
+#include "platform/QtText.h"
 #include "window/widgets/LineListBox.h"
 
 namespace fs = std::filesystem;
@@ -130,6 +132,21 @@ TForm1& WindowFixture::Start()
     return *form_;
 }
 
+platform::RecordingOpener& WindowFixture::RecordOpens()
+{
+    auto opener = std::make_unique<platform::RecordingOpener>();
+    platform::RecordingOpener& recording = *opener;
+    form_->SetOpener(std::move(opener));
+    return recording;
+}
+
+bool WindowFixture::WaitForABox()
+{
+    const bool shown = QTest::qWaitFor([this] { return !boxes.Asked().empty(); });
+    QTest::qWait(200);
+    return shown;
+}
+
 QString WindowFixture::BoxesLeftOver()
 {
     QStringList problems;
@@ -236,4 +253,14 @@ void SelectLinkRows(TForm1& form, const std::vector<int>& rows, int focus)
 {
     form.ListBox1->SetItemIndex(focus);
     form.ListBox1->SetSelectedRows(rows);
+}
+
+std::string SystemClipboardText()
+{
+    return platform::FromQString(platform::SystemClipboard().Text());
+}
+
+void SetSystemClipboardText(const std::string& textCp1250)
+{
+    platform::SystemClipboard().SetText(platform::ToQString(textCp1250));
 }

@@ -4,7 +4,7 @@
 // stand-in executable path and started with FormCreate.
 //
 //   void MyTest::init()    { fx = std::make_unique<WindowFixture>(); }
-//   void MyTest::cleanup() { VERIFY_BOXES_DONE(*fx); fx.reset(); }
+//   void MyTest::cleanup() { const auto fixture = std::move(fx); VERIFY_BOXES_DONE(*fixture); }
 //   void MyTest::addsLink()
 //   {
 //       const int news = fx->AddCategory("Wiadomości");
@@ -35,6 +35,7 @@
 #include "tests/EnvGuard.h"
 #include "platform/IniFile.h"
 #include "window/widgets/LineListBox.h"
+#include "platform/testing/RecordingOpener.h"
 #include "platform/testing/ScriptedBoxes.h"
 #include "tests/window/TestLibrary.h"
 #include "window/mainwindow/dovra_.h"
@@ -84,9 +85,17 @@ public:
     // Creates the window and runs its start-up inside the handler guard.
     TForm1& Start();
     TForm1& Form() { return *form_; }
+    // Gives the started window an opener that records what it opens (owned
+    // by the window) and answers it.
+    platform::RecordingOpener& RecordOpens();
     // A further window (a second start) on the same boxes.
     std::unique_ptr<TForm1> CreateForm();
     void DestroyForm() { form_.reset(); }
+
+    // Runs the event loop until a box has been shown (an answer that comes
+    // later is said queued), then a little longer, so that a second box
+    // would be shown too; false when none came.
+    bool WaitForABox();
 
     // "" when every box shown was taken with TakeAsked and every scripted
     // answer was used; otherwise what was left.
@@ -112,6 +121,10 @@ private:
 
 // A UTF-8 literal of a test as the program's Windows-1250 bytes.
 std::string Cp(const std::string& utf8);
+
+// The system clipboard's text as Windows-1250 bytes, and setting it.
+std::string SystemClipboardText();
+void SetSystemClipboardText(const std::string& textCp1250);
 
 // Reading the window's lists in tests.
 std::vector<std::string> ListLines(const LineListBox& box);

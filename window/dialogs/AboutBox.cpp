@@ -8,7 +8,7 @@
 
 #include "platform/Opener.h"
 #include "platform/QtText.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 
 namespace {
 
@@ -43,8 +43,8 @@ void SetStyle(QLabel* label, bool underline)
 
 }  // namespace
 
-TForm6::TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes)
-    : GuardedDialog(owner, boxes), opener_(opener)
+TForm6::TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes, std::function<bool()> ownerBusy)
+    : GuardedDialog(owner, boxes), opener_(opener), ownerBusy_(std::move(ownerBusy))
 {
     setWindowTitle(QStringLiteral("o programie"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
@@ -96,12 +96,13 @@ QLabel* TForm6::AddLabel(const QString& text, int top, int left, int pixelSize, 
 
 void TForm6::Label4Click()
 {
-    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(MailTarget())});
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(MailTarget())}, BusyOr(ownerBusy_));
 }
 
 void TForm6::Label5Click()
 {
-    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(QString::fromUtf8(about::kWebPage))});
+    OpenLinksOrSay(opener_, boxes_, this, {platform::FromQString(QString::fromUtf8(about::kWebPage))},
+                   BusyOr(ownerBusy_));
 }
 
 void TForm6::Label4MouseEnter(QLabel* sender)

@@ -4,6 +4,8 @@
 // no border and no buttons.
 #pragma once
 
+#include <functional>
+
 #include "window/dialogs/GuardedDialog.h"
 
 class QFrame;
@@ -28,8 +30,9 @@ class TForm6 final : public GuardedDialog {
 public:
     // opener: the main window's, for the two contact labels; boxes: where
     // a contact that cannot be opened is said and the handler guard shows
-    // an exception.
-    TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes);
+    // an exception; ownerBusy: whether owner is busy, when a contact's
+    // failure comes after the box has closed.
+    TForm6(QWidget* owner, platform::Opener& opener, platform::Boxes& boxes, std::function<bool()> ownerBusy);
 
     // ---- handlers
     void Label4Click();  // the e-mail address
@@ -61,4 +64,5 @@ private:
     QLabel* AddLabel(const QString& text, int top, int left, int pixelSize, bool bold, const QColor& colour);
 
     platform::Opener& opener_;
+    std::function<bool()> ownerBusy_;
 };

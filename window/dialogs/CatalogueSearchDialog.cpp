@@ -30,7 +30,7 @@
 #include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -349,7 +349,7 @@ void TForm9::Otwrzlinkiwdomylnymprogramie1Click()
     std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
         links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
-    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links);
+    OpenLinksOrSay(form_.LinkOpener(), form_.boxes, this, links, BusyOr([&form = form_] { return form.Busy; }));
 }
 
 void TForm9::Kopiujzaznaczonelinkidoschowka1Click()

@@ -1,6 +1,7 @@
 #include "window/dialogs/GuardedDialog.h"
 
 #include <QKeyEvent>
+#include <QPointer>
 #include <QPushButton>
 
 #include "platform/ButtonKeys.h"
@@ -8,6 +9,13 @@
 GuardedDialog::GuardedDialog(QWidget* owner, platform::Boxes& boxes, Qt::WindowFlags flags)
     : QDialog(owner, flags), boxes_(boxes)
 {
+}
+
+std::function<bool()> GuardedDialog::BusyOr(std::function<bool()> ownerBusy)
+{
+    return [dialog = QPointer<GuardedDialog>(this), ownerBusy = std::move(ownerBusy)] {
+        return dialog ? dialog->handling_ : ownerBusy();
+    };
 }
 
 void GuardedDialog::ConnectClick(QPushButton* button, std::function<void()> handler)

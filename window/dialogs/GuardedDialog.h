@@ -31,8 +31,13 @@ protected:
     template <class Handler>
     void Guarded(Handler&& handler)
     {
+        platform::BusyGuard busy(handling_);
         platform::RunGuarded(boxes_, std::forward<Handler>(handler));
     }
+
+    // For an answer that comes later: busy while one of the dialog's
+    // handlers runs, and once the dialog is gone, as ownerBusy says.
+    std::function<bool()> BusyOr(std::function<bool()> ownerBusy);
 
     // Each click of button runs the dialog's member handler, guarded.
     template <class Dialog>
@@ -51,4 +56,7 @@ protected:
     bool TakeKey(QEvent* event, Keys keys, const std::function<void(int)>& onKey);
 
     platform::Boxes& boxes_;
+
+private:
+    bool handling_ = false;
 };

@@ -148,7 +148,7 @@ void TForm1::DoplikuHTML2Click()
 void TForm1::Oprogramie1Click()
 {
     platform::BusyGuard busy(Busy);
-    TForm6 box(this, *opener_, boxes);
+    TForm6 box(this, *opener_, boxes, [this] { return Busy; });
     box.Label1->setText(box.Label1->text() + platform::ToQString(Version));
     box.exec();
 }

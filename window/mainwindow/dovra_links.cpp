@@ -9,7 +9,7 @@
 #include "platform/HandlerGuard.h"
 #include "window/widgets/LineListBox.h"
 #include "window/logic/LinkOrder.h"
-#include "window/mainwindow/LinkOpening.h"
+#include "platform/LinkOpening.h"
 #include "platform/QtText.h"
 #include "window/mainwindow/dovra_.h"
 
@@ -124,7 +124,7 @@ void TForm1::Otwrzlinkwdomylnympr1Click()
     std::vector<std::string> links;
     for (int row : ListBox1->SelectedRows())
         links.push_back(GetTagValue(ListBox1->Item(row), kLinkTag));
-    OpenLinksOrSay(*opener_, boxes, this, links);
+    OpenLinksOrSay(*opener_, boxes, this, links, [this] { return Busy; });
 }
 
 void TForm1::ListBox1DblClick()

@@ -7,7 +7,6 @@
 #include <QtTest>
 
 #include "window/dialogs/AboutBox.h"
-#include "platform/testing/RecordingOpener.h"
 #include "tests/window/WindowFixture.h"
 
 namespace {
@@ -49,9 +48,7 @@ class AboutBoxTest : public QObject {
     TForm1& Start()
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opened = opener.get();
-        form.SetOpener(std::move(opener));
+        opened = &fx->RecordOpens();
         return form;
     }
 
@@ -59,8 +56,8 @@ private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }
     void cleanup()
     {
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     void showsTheVersionAndTheProgramsOwnTexts()
@@ -129,11 +126,14 @@ private slots:
         opened->SetCannotStart(how == "cannot start");
         RunModal<TForm6>([&form] { form.Oprogramie1->trigger(); }, [&](TForm6& box) {
             QTest::mouseClick(box.Label5, Qt::LeftButton);
-            if (how == "fails later")
+            if (how == "fails later") {
                 opened->FailLater(0);
+                QVERIFY(fx->WaitForABox());
+            }
         });
         if (how == "fails after closing")
             opened->FailLater(0);
+        QVERIFY(fx->WaitForABox());
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + kWebTarget + "' / 'Ostrzeżenie' flags 0x30");

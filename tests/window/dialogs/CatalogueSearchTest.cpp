@@ -18,7 +18,6 @@
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
 #include "store/Funcs.h"
-#include "platform/testing/RecordingOpener.h"
 #include "platform/testing/TestClipboard.h"
 #include "platform/QtText.h"
 #include "tests/window/ListGestures.h"
@@ -85,9 +84,7 @@ class CatalogueSearchTest : public QObject {
     TForm1& StartOn(int categoryRow)
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opened = opener.get();
-        form.SetOpener(std::move(opener));
+        opened = &fx->RecordOpens();
         ChooseCategory(form, categoryRow);
         return form;
     }
@@ -131,8 +128,8 @@ private slots:
     }
     void cleanup()
     {
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     void looksAsDesigned()
@@ -419,6 +416,7 @@ private slots:
             if (!cannotStart)
                 for (int failed : {1, 0})
                     opened->FailLater(failed);
+            QVERIFY(fx->WaitForABox());
             const auto asked = fx->boxes.TakeAsked();
             QCOMPARE(asked.size(), std::size_t(1));
             const QString link = cannotStart ? QString::fromUtf8("http://łódź.pl") : QStringLiteral("http://x");
@@ -453,17 +451,17 @@ private slots:
             QCOMPARE(rows.size(), std::size_t(3));
             d.ListBox1->SetSelectedRows(rows);
             d.Kopiujzaznaczonelinkidoschowka1->trigger();
-            QCOMPARE(platform::ClipboardText(), Cp("http://ŁÓDŹ.pl\nŁódź\nstół"));
+            QCOMPARE(SystemClipboardText(), Cp("http://ŁÓDŹ.pl\nŁódź\nstół"));
             QCOMPARE(form.LastImport, (std::vector<std::string>{Cp("http://ŁÓDŹ.pl"), Cp("Łódź"), Cp("stół")}));
 
             // Two empty descriptions give one line break between them.
             form.LastImport.clear();
             d.ListBox1->SetSelectedRows(RowsOf(*d.ListBox1, {"http://ŁÓDŹ.pl", "Łódź"}));
             d.Kpiujzaznaczoneopisydoschowka1->trigger();
-            QCOMPARE(platform::ClipboardText(), std::string("\n"));
+            QCOMPARE(SystemClipboardText(), std::string("\n"));
             d.ListBox1->SetSelectedRows(RowsOf(*d.ListBox1, {"http://łódź.pl", "http://x", "ę"}));
             d.Kpiujzaznaczoneopisydoschowka1->trigger();
-            QCOMPARE(platform::ClipboardText(), Cp("Miasto łódź\nstół\nÓ"));
+            QCOMPARE(SystemClipboardText(), Cp("Miasto łódź\nstół\nÓ"));
             QVERIFY(form.LastImport.empty());  // copying descriptions leaves it
         });
     }

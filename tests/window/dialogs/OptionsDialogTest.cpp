@@ -64,8 +64,8 @@ private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }
     void cleanup()
     {
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
         QLocale::setDefault(QLocale::c());
     }
 

@@ -20,7 +20,6 @@
 #include "platform/QtBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/testing/RecordingOpener.h"
 #include "tests/window/WindowFixture.h"
 
 using platform::BoxAnswer;
@@ -139,8 +138,8 @@ private slots:
     void cleanup()
     {
         other.reset();
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     // ---- failed writes
@@ -326,9 +325,7 @@ private slots:
     {
         QFETCH(QString, how);
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opener->SetCannotStart(true);
-        form.SetOpener(std::move(opener));
+        fx->RecordOpens().SetCannotStart(true);
         ChooseCategory(form, 1);
         SelectLinkRows(form, {1, 2, 3}, 1);
         if (how == "command")
@@ -352,9 +349,7 @@ private slots:
     {
         fx->AddLink(dom, "", "pusty");
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 4}, 0);
         form.Otwrzlinkwdomylnympr1Click();
@@ -366,9 +361,7 @@ private slots:
     void aLaterFailureIsSaidOncePerCommand()
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 1, 2, 3}, 0);
         form.Otwrzlinkwdomylnympr1Click();
@@ -376,6 +369,7 @@ private slots:
         QVERIFY(fx->boxes.TakeAsked().empty());
         for (int failed : {1, 3, 2})
             opened->FailLater(failed);
+        QVERIFY(fx->WaitForABox());
         auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
@@ -385,9 +379,44 @@ private slots:
         opened->Clear();
         form.Otwrzlinkwdomylnympr1Click();
         opened->FailLater(2);
+        QVERIFY(fx->WaitForABox());
         asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://c.pl"));
+    }
+
+    // A later failure comes from the event loop, which a store call also
+    // runs (through ProcessMessages) while the window is busy: it is said
+    // queued, never while the window is busy, and once that ends.
+    void aLaterFailureWaitsUntilTheWindowIsNoLongerBusy()
+    {
+        TForm1& form = fx->Start();
+        platform::RecordingOpener& opened = fx->RecordOpens();
+        ChooseCategory(form, 1);
+        SelectLinkRows(form, {0, 1}, 0);
+        form.Otwrzlinkwdomylnympr1Click();
+        {
+            platform::BusyGuard busy(form.Busy);
+            opened.FailLater(1);
+            opened.FailLater(0);
+            QTest::qWait(300);
+            QVERIFY(fx->boxes.Asked().empty());
+        }
+        QVERIFY(fx->WaitForABox());
+        auto asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
+        QCOMPARE(asked[0].owner, QStringLiteral("TForm1"));
+
+        // Not busy: still not from inside the call that brought the answer.
+        opened.Clear();
+        form.Otwrzlinkwdomylnympr1Click();
+        opened.FailLater(0);
+        QVERIFY(fx->boxes.Asked().empty());
+        QVERIFY(fx->WaitForABox());
+        asked = fx->boxes.TakeAsked();
+        QCOMPARE(asked.size(), std::size_t(1));
+        QCOMPARE(asked[0].text, QStringLiteral("Nie można otworzyć linku :\nhttp://a.pl"));
     }
 
     // A link the program never hands to the desktop's opener (one that it
@@ -414,14 +443,13 @@ private slots:
         fx->AddLink(dom, link.toStdString(), "");
         fx->AddLink(dom, "--version", "");
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        auto* opened = opener.get();
-        form.SetOpener(std::move(opener));
+        platform::RecordingOpener* opened = &fx->RecordOpens();
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 4, 5, 1}, 0);
         form.Otwrzlinkwdomylnympr1Click();
         QCOMPARE(opened->Opened(), (QStringList{QStringLiteral("http://a.pl"), QStringLiteral("http://b.pl")}));
         opened->FailLater(1);
+        QTest::qWait(200);
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");

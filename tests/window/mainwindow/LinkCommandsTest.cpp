@@ -7,7 +7,6 @@
 #include "platform/Clipboard.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/testing/RecordingOpener.h"
 #include "tests/window/WindowFixture.h"
 
 using platform::BoxAnswer;
@@ -40,9 +39,7 @@ class LinkCommandsTest : public QObject {
     TForm1& StartOn(int categoryRow)
     {
         TForm1& form = fx->Start();
-        auto opener = std::make_unique<platform::RecordingOpener>();
-        opened = opener.get();
-        form.SetOpener(std::move(opener));
+        opened = &fx->RecordOpens();
         ChooseCategory(form, categoryRow);
         return form;
     }
@@ -59,8 +56,8 @@ private slots:
     }
     void cleanup()
     {
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     // ---- add
@@ -313,12 +310,12 @@ private slots:
         SelectLinkRows(form, {0, 1, 2}, 0);
         form.Kopiujlinkdoschowka1->trigger();
         const std::string third = Cp("ed2k://|file|łódź.avi|1|AB|/");
-        QCOMPARE(platform::ClipboardText(), "http://n1.pl\nwww.n2.pl\n" + third);
+        QCOMPARE(SystemClipboardText(), "http://n1.pl\nwww.n2.pl\n" + third);
         QCOMPARE(form.LastImport, (std::vector<std::string>{"http://n1.pl", "www.n2.pl", third}));
 
         SelectLinkRows(form, {1}, 1);
         form.Kopiujlinkdoschowka1Click();
-        QCOMPARE(platform::ClipboardText(), std::string("www.n2.pl"));
+        QCOMPARE(SystemClipboardText(), std::string("www.n2.pl"));
         QCOMPARE(form.LastImport, std::vector<std::string>{"www.n2.pl"});
         QVERIFY(!form.Busy);
     }
@@ -331,24 +328,24 @@ private slots:
         form.LastImport = {"wcześniej"};
         SelectLinkRows(form, {0, 1}, 0);
         form.Kpiujzaznaczoneopisydoschowka1->trigger();
-        QCOMPARE(platform::ClipboardText(), std::string("\n\n"));
+        QCOMPARE(SystemClipboardText(), std::string("\n\n"));
 
         ChooseCategory(form, 1);
         SelectLinkRows(form, {0, 2}, 0);
         form.Kpiujzaznaczoneopisydoschowka1Click();
-        QCOMPARE(platform::ClipboardText(), std::string("Pierwszy\nTrzeci\n"));
+        QCOMPARE(SystemClipboardText(), std::string("Pierwszy\nTrzeci\n"));
         QCOMPARE(form.LastImport, std::vector<std::string>{"wcześniej"});
     }
 
     void copyWithNothingSelectedLeavesTheClipboard()
     {
         TForm1& form = StartOn(1);
-        platform::SetClipboardText("bez zmian");
+        SetSystemClipboardText("bez zmian");
         form.LastImport = {"x"};
         form.ListBox1->SetSelectedRows({});
         form.Kopiujlinkdoschowka1Click();
         form.Kpiujzaznaczoneopisydoschowka1Click();
-        QCOMPARE(platform::ClipboardText(), std::string("bez zmian"));
+        QCOMPARE(SystemClipboardText(), std::string("bez zmian"));
         QCOMPARE(form.LastImport, std::vector<std::string>{"x"});
     }
 

@@ -79,8 +79,8 @@ private slots:
     }
     void cleanup()
     {
-        VERIFY_BOXES_DONE(*fx);
-        fx.reset();
+        const auto fixture = std::move(fx);  // gone however the check ends
+        VERIFY_BOXES_DONE(*fixture);
     }
 
     void homeShiftEndDeletesTheWholeCategory()

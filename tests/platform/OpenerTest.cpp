@@ -77,7 +77,7 @@ private slots:
         QFETCH(QByteArray, link);
         QFETCH(QString, expected);
         platform::RecordingOpener opener;
-        QVERIFY(opener.Open(link.toStdString()));
+        QCOMPARE(opener.OpenLink(link.toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.Opened(), QStringList{expected});
     }
 
@@ -101,7 +101,7 @@ private slots:
         };
         for (const QString& text : refused) {
             platform::RecordingOpener opener;
-            QVERIFY2(!opener.Open(text.toStdString()), qPrintable(text));
+            QVERIFY2(opener.OpenLink(text.toStdString()) == platform::OpenResult::Refused, qPrintable(text));
             QVERIFY2(opener.Opened().isEmpty(), qPrintable(text));
         }
     }
@@ -110,8 +110,8 @@ private slots:
     {
         const QString document = MakeFile("notes.txt", QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         platform::RecordingOpener opener;
-        QVERIFY(opener.Open(document.toStdString()));
-        QVERIFY(opener.Open(dir_.path().toStdString()));
+        QCOMPARE(opener.OpenLink(document.toStdString()), platform::OpenResult::Opened);
+        QCOMPARE(opener.OpenLink(dir_.path().toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.Opened(), (QStringList{document, dir_.path()}));
     }
 
@@ -163,6 +163,29 @@ private slots:
             QTRY_COMPARE(failures, 1);
         QTest::qWait(300);
         QCOMPARE(failures, failed ? 1 : 0);
+    }
+
+    // Where xdg-open runs the handler itself it ends when the viewer ends:
+    // an ending after the answer time is no answer. The opener lets go of it
+    // then (its waiting setsid is gone) and never ends xdg-open or the viewer.
+    void anEndingAfterTheAnswerTimeIsNotAFailure()
+    {
+        const QString record = dir_.filePath("viewer.txt");
+        const QString waiter = dir_.filePath("waiter.txt");
+        EnvGuard path("PATH", FakeOpener("viewer", QStringLiteral("echo $PPID > '%1'; printf started >> '%2'; sleep 3; "
+                                                                  "printf ' done' >> '%2'; exit 4")
+                                                       .arg(waiter, record))
+                                  .toStdString());
+        platform::DesktopOpener opener(std::chrono::milliseconds(300));
+        int failures = 0;
+        QCOMPARE(opener.OpenLink("http://a.pl", [&failures] { ++failures; }), platform::OpenResult::Opened);
+        QTRY_COMPARE(Read(record), QByteArray("started"));
+        const QString setsid = "/proc/" + QString::fromLatin1(Read(waiter).trimmed());
+        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(setsid), 2000);
+        QCOMPARE(Read(record), QByteArray("started"));
+        QTRY_COMPARE_WITH_TIMEOUT(Read(record), QByteArray("started done"), 10000);
+        QTest::qWait(300);
+        QCOMPARE(failures, 0);
     }
 
     // Quitting while the desktop's opener still runs neither waits for it nor

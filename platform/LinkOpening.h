@@ -3,6 +3,8 @@
 // cannot be opened.
 #pragma once
 
+#include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +24,16 @@ class Opener;
 // - the first link when the desktop's opener cannot be started; the links
 //   after it are not tried, as they would fail alike;
 // - when the command itself said nothing, the first link whose opener ends
-//   with a failure later, said when that answer comes: on owner while it is
-//   open, else on its parent (the main window).
+//   with a failure later, said after that answer comes, from the event loop
+//   and never while busy() is true (a store call may be running the loop):
+//   it waits until busy() is false; on owner while it is open, else on its
+//   parent (the main window). busy() is asked only while owner or its
+//   parent is there.
 // An empty link is nothing to open and is not said.
 void OpenLinksOrSay(platform::Opener& opener, platform::Boxes& boxes, QWidget* owner,
-                    const std::vector<std::string>& links);
+                    const std::vector<std::string>& links, std::function<bool()> busy);
+
+namespace platform {
+// How often a later failure held while busy asks again.
+inline constexpr std::chrono::milliseconds kHeldFailureRetry{50};
+}  // namespace platform
