@@ -62,13 +62,10 @@ int Run(const std::string& dir, Steps steps, Access access = Access::MayChange)
     return DbOk;
 }
 
-// Adds or moves the parsed links to the end of category catId.
-int AppendToCategory(SQLiteClass& db, const Lines& linkLines, int catId)
+// The facade's code for a write that appends (SQLiteClass::InsertLinksAtEnd).
+int AppendedResult(int result)
 {
-    db.ParseLinkLines(linkLines);
-    if (db.GetMaxLinkPos(catId) != 0 || db.AppendPositions(catId) != 0)
-        return DbQueryFailed;
-    return DbOk;
+    return result == 0 ? DbOk : result == SQLiteClass::kReadFailed ? DbQueryFailed : DbWriteFailed;
 }
 
 using Write = int (SQLiteClass::*)();
@@ -163,18 +160,16 @@ int DbGetLinks(const std::string& dir, Lines& out, int catId)
 int DbMoveLinks(const std::string& dir, const Lines& linkLines, int catId)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {
-        if (const int result = AppendToCategory(db, linkLines, catId); result != DbOk)
-            return result;
-        return db.SaveLinkCategories() == 0 ? DbOk : DbWriteFailed;
+        db.ParseLinkLines(linkLines);
+        return AppendedResult(db.MoveLinksToEnd(catId));
     });
 }
 
 int DbAddLinks(const std::string& dir, const Lines& linkLines, int catId)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {
-        if (const int result = AppendToCategory(db, linkLines, catId); result != DbOk)
-            return result;
-        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+        db.ParseLinkLines(linkLines);
+        return AppendedResult(db.InsertLinksAtEnd(catId));
     });
 }
 
@@ -226,9 +221,7 @@ int DbAppendCategories(const std::string& dir, const Lines& categoryLines)
 {
     return Run(dir, [&](SQLiteClass& db) -> int {
         db.ParseCategoryLines(categoryLines);
-        if (db.AppendCategoryPositions() != 0)
-            return DbQueryFailed;
-        return db.InsertAll() == 0 ? DbOk : DbWriteFailed;
+        return AppendedResult(db.InsertCategoriesAtEnd());
     });
 }
 

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <iterator>
@@ -105,6 +106,45 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
     } catch (...) {
         return 1;
     }
+    return 0;
+}
+
+// A largest position as stored: NULL (no record) as 0; a whole number within
+// int as it is; anything else (beyond 32 bits, a fraction, a text: a file
+// written by something else) as INT_MAX, which leaves no room after it, so
+// that the records are numbered again before new ones follow.
+int LargestPosition(const char* value)
+{
+    if (!value)
+        return 0;
+    char* end = nullptr;
+    errno = 0;
+    const long long number = std::strtoll(value, &end, 10);
+    if (end == value || *end != '\0' || errno == ERANGE || number < INT_MIN || number > INT_MAX)
+        return INT_MAX;
+    return static_cast<int>(number);
+}
+
+// The record of a largest-position query: its three integer fields the
+// position (LargestPosition), its texts the stored value.
+int MaxPositionRowCallback(void*, int columns, char** values, char**)
+{
+    const auto column = [&](int i) { return Column(columns, values, i); };
+    try {
+        const int largest = LargestPosition(column(0));
+        LinkItems.emplace_back(largest, largest, largest, TextColumn(column(3)), TextColumn(column(4)));
+    } catch (...) {
+        return 1;
+    }
+    return 0;
+}
+
+// Reads the first column of a one-row result into the int that arg points
+// to as LargestPosition gives it.
+int LargestPositionRowCallback(void* largest, int columns, char** values, char**)
+{
+    if (columns > 0)
+        *static_cast<int*>(largest) = LargestPosition(values[0]);
     return 0;
 }
 
@@ -219,8 +259,14 @@ int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char
     char* error = nullptr;
     if (sqlite3_exec(db, sql, callback, arg, &error) == SQLITE_OK)
         return 0;
-    platform::ShowMessage(error ? error : sqlite3_errmsg(db));
+    const std::string text = error ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
+    if (db && !sqlite3_get_autocommit(db)) {
+        // A read inside a write: the write rolls back and shows the message.
+        writeError = text;
+        return 1;
+    }
+    platform::ShowMessage(text);
     Close();
     return 1;
 }
@@ -355,36 +401,36 @@ void SQLiteClass::Renumber()
     }
 }
 
-std::optional<long long> SQLiteClass::LastBeforeAppended(long long last, long long count, const std::string& table,
-                                                          const std::string& filter)
+int SQLiteClass::LastBeforeAppended(long long& last, long long count, const std::string& table,
+                                    const std::string& filter)
 {
     if (last + count <= INT_MAX)
-        return last;
-    // No room after the last record: the write numbers the list again from 0
-    // first (see renumbering), and the new records follow.
+        return 0;
+    // No room after the last record: the list is numbered again from 0 first,
+    // and the new records follow.
     long long records = 0;
     const std::string sql = "select count(*) from " + table + filter;
     if (Query(sql.c_str(), NumberRowCallback, &records) != 0)
-        return std::nullopt;
+        return kReadFailed;
     if (records + count > static_cast<long long>(INT_MAX) + 1) {
-        platform::ShowMessage(sqlite3_errstr(SQLITE_FULL));  // more records than positions
-        return std::nullopt;
+        writeError = sqlite3_errstr(SQLITE_FULL);  // more records than positions
+        return kReadFailed;
     }
-    renumbering = RenumberSql(table, filter);
-    return records - 1;
+    if (!Step(RenumberSql(table, filter)))
+        return 1;
+    last = records - 1;
+    return 0;
 }
 
 int SQLiteClass::AppendPositions(int catId)
 {
     if (LinkItems.empty())
         return 0;
-    const long long largest = LinkItems.back().pos;
+    long long pos = LinkItems.back().pos;
     LinkItems.pop_back();
     const auto count = static_cast<long long>(LinkItems.size());
-    const std::optional<long long> last = LastBeforeAppended(largest, count, "LINKS", CategoryFilter(catId));
-    if (!last)
-        return 1;
-    long long pos = *last;
+    if (const int result = LastBeforeAppended(pos, count, "LINKS", CategoryFilter(catId)); result != 0)
+        return result;
     for (LinkItem& l : LinkItems) {
         l.catId = catId;
         l.pos = static_cast<int>(++pos);
@@ -396,14 +442,13 @@ int SQLiteClass::AppendCategoryPositions()
 {
     if (CatItems.empty())
         return 0;
-    long long largest = 0;
-    if (Query("select max(POS) from CATEGS", NumberRowCallback, &largest) != 0)
-        return 1;
+    int largest = 0;
+    if (Query("select max(POS) from CATEGS", LargestPositionRowCallback, &largest) != 0)
+        return kReadFailed;
+    long long pos = std::max(largest, 0);
     const auto count = static_cast<long long>(CatItems.size());
-    const std::optional<long long> last = LastBeforeAppended(std::max(largest, 0LL), count, "CATEGS", "");
-    if (!last)
-        return 1;
-    long long pos = *last;
+    if (const int result = LastBeforeAppended(pos, count, "CATEGS", ""); result != 0)
+        return result;
     for (CatItem& c : CatItems)
         c.pos = static_cast<int>(++pos);
     return 0;
@@ -463,7 +508,7 @@ int SQLiteClass::GetMaxLinkPos(int catId)
         return 1;
     const std::string sql =
         "select max(POS), max(POS), max(POS), max(POS), max(POS) from LINKS where CAT_ID=" + IntToStr(catId);
-    return QueryLinks(sql.c_str());
+    return Query(sql.c_str(), MaxPositionRowCallback);
 }
 
 int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
@@ -503,7 +548,7 @@ int SQLiteClass::Write(const std::function<bool()>& statements)
 {
     // The write lock is taken at the start, so that a lock held by another
     // program is waited for (the busy timeout) before anything runs.
-    if (Step("BEGIN IMMEDIATE") && StepRenumbering() && statements() && Step("COMMIT"))
+    if (Step("BEGIN IMMEDIATE") && statements() && Step("COMMIT"))
         return 0;
     // SQLite may have rolled the transaction back itself (a full disk, an I/O
     // error); otherwise the statements that ran go back here.
@@ -543,19 +588,15 @@ bool SQLiteClass::StepFormatted(const std::string& format, const std::string& a,
     return done;
 }
 
-bool SQLiteClass::StepRenumbering()
-{
-    if (renumbering.empty())
-        return true;
-    const std::string sql = std::move(renumbering);
-    renumbering.clear();
-    return Step(sql);
-}
-
 int SQLiteClass::InsertAll()
 {
     if (CatItems.empty() && LinkItems.empty())
         return 0;
+    return Write([this] { return StepInserts(); });
+}
+
+bool SQLiteClass::StepInserts()
+{
     // A link inserted together with categories names its category by the id
     // the category carries in this batch (the legacy import numbers them 1..N);
     // it is stored with the id SQLite actually gave that category.
@@ -579,10 +620,8 @@ int SQLiteClass::InsertAll()
         platform::ProcessMessages();
         return true;
     };
-    return Write([&] {
-        return std::all_of(CatItems.begin(), CatItems.end(), category) &&
-               std::all_of(LinkItems.begin(), LinkItems.end(), link);
-    });
+    return std::all_of(CatItems.begin(), CatItems.end(), category) &&
+           std::all_of(LinkItems.begin(), LinkItems.end(), link);
 }
 
 int SQLiteClass::UpdateLinks()
@@ -622,11 +661,61 @@ int SQLiteClass::DeleteLinks()
 // The two position writes send all their statements as one text.
 int SQLiteClass::SaveLinkCategories()
 {
+    return LinkItems.empty() ? 0 : Write([this] { return StepLinkCategories(); });
+}
+
+bool SQLiteClass::StepLinkCategories()
+{
     std::string text;
     for (const LinkItem& l : LinkItems)
         text += "update LINKS set CAT_ID=" + IntToStr(l.catId) + ", POS=" + IntToStr(l.pos) + " where ID=" +
                 IntToStr(l.id) + ";\n";
-    return text.empty() ? 0 : Write([&] { return Step(text); });
+    return Step(text);
+}
+
+// ---- writes that append ----
+//
+// The positions are read and given inside the write's transaction: another
+// program's records, added while the write waited for the lock, are counted.
+
+int SQLiteClass::WriteAppended(const std::function<int()>& place, const std::function<bool()>& statements)
+{
+    int placed = 0;
+    const int written = Write([&] {
+        placed = place();
+        return placed == 0 && statements();
+    });
+    return written == 0 ? 0 : placed == kReadFailed ? kReadFailed : 1;
+}
+
+int SQLiteClass::InsertLinksAtEnd(int catId)
+{
+    if (catId < 0)
+        return kReadFailed;  // no category: nothing is read (GetMaxLinkPos)
+    if (LinkItems.empty())
+        return 0;
+    return WriteAppended([&] { return PlaceLinks(catId); }, [this] { return StepInserts(); });
+}
+
+int SQLiteClass::MoveLinksToEnd(int catId)
+{
+    if (catId < 0)
+        return kReadFailed;
+    if (LinkItems.empty())
+        return 0;
+    return WriteAppended([&] { return PlaceLinks(catId); }, [this] { return StepLinkCategories(); });
+}
+
+int SQLiteClass::InsertCategoriesAtEnd()
+{
+    if (CatItems.empty())
+        return 0;
+    return WriteAppended([this] { return AppendCategoryPositions(); }, [this] { return StepInserts(); });
+}
+
+int SQLiteClass::PlaceLinks(int catId)
+{
+    return GetMaxLinkPos(catId) == 0 ? AppendPositions(catId) : kReadFailed;
 }
 
 int SQLiteClass::SaveChangedLinkPositions()

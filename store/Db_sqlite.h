@@ -4,7 +4,6 @@
 
 #include <functional>
 #include <map>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -74,17 +73,21 @@ public:
     void Renumber();
     // Moves the parsed links to the end of category catId, after the record of
     // GetMaxLinkPos (which it removes). Positions never pass INT_MAX: when the
-    // last position leaves no room, the next write first numbers the category
-    // again from 0 in its order, in its own transaction, and the links follow
-    // from the category's size on. 0, or 1 when that size cannot be read (the
-    // message is shown and the connection closed).
+    // last position leaves no room, the category is first numbered again from
+    // 0 in its order, and the links follow from the category's size on. To be
+    // called inside a write (InsertLinksAtEnd, MoveLinksToEnd), whose
+    // transaction takes the renumbering. 0; 1 when the renumbering fails;
+    // kReadFailed when the size cannot be read or the category would hold more
+    // links than there are positions. On failure the message is left to the
+    // write, which shows it once.
     int AppendPositions(int catId);
     // Gives the parsed categories the positions after the largest stored one
     // (after 0 at least, the place of "Bez kategorii"), in line order, under
-    // the same rule: when there is no room, the next write first numbers all
-    // categories again from 0 in their order. 0, or 1 when a read fails (the
-    // message is shown and the connection closed).
+    // the same rule: when there is no room, all categories are first numbered
+    // again from 0 in their order. Inside a write (InsertCategoriesAtEnd);
+    // results as AppendPositions gives them.
     int AppendCategoryPositions();
+    static constexpr int kReadFailed = 2;
 
     // Reads.
     int GetCategories();
@@ -94,6 +97,9 @@ public:
     // record buffer is not used. Lines are appended only when the read succeeds.
     int GetLinkLines(int catId, std::vector<std::string>& out);
     int GetLinksByName(int catId);
+    // One record whose positions are the category's largest stored one: 0
+    // without links, INT_MAX when that position is no int (beyond 32 bits, or
+    // no whole number), which leaves no room after it.
     int GetMaxLinkPos(int catId);
     int SearchLinks(const std::string& text, int flags, int catId);
 
@@ -108,6 +114,18 @@ public:
     int DeleteLinks();
     int SaveLinkCategories();
     int SaveChangedLinkPositions();
+    // The writes of DbAddLinks, DbMoveLinks and DbAppendCategories: in one
+    // transaction, the parsed links go to the end of category catId
+    // (GetMaxLinkPos, AppendPositions) and are inserted (InsertAll) or saved
+    // in it (SaveLinkCategories); the parsed categories go after the last one
+    // (AppendCategoryPositions) and are inserted. The positions are read after
+    // the write lock is taken, so records another program added meanwhile
+    // count. 0, 1 as the writes above, or kReadFailed when reading the
+    // positions failed (also for a negative catId: then nothing is read or
+    // shown); either failure changes nothing and shows its message once.
+    int InsertLinksAtEnd(int catId);
+    int MoveLinksToEnd(int catId);
+    int InsertCategoriesAtEnd();
 
     // Export bodies: 0, or 1 when the read of the links failed (the message
     // shown, the connection closed, nothing of the body written). The links
@@ -131,6 +149,8 @@ private:
     int ShowError();
     void ShowOpenError(const char* error) const;
     int CreateTablesQuietly();
+    // A read: on failure SQLite's message is shown and the connection closed;
+    // inside a write's transaction the message is left to the write instead.
     int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
     // The one shape of every write: statements runs the write's statements
     // through Step and stops at the first that fails (it gives false). One
@@ -142,22 +162,26 @@ private:
     // One or more statements; false on failure, its message kept for Write.
     bool Step(const std::string& sql);
     bool StepFormatted(const std::string& format, const std::string& a, const std::string& b);
-    bool StepRenumbering();
+    // The statements of InsertAll and SaveLinkCategories.
+    bool StepInserts();
+    bool StepLinkCategories();
+    // A Write whose place step gives the records their positions first (0, 1
+    // or kReadFailed); its result as InsertLinksAtEnd gives it.
+    int WriteAppended(const std::function<int()>& place, const std::function<bool()>& statements);
+    int PlaceLinks(int catId);
     int ExportBody(std::ostream& out, int catId, bool html);
     // A read that sorts a large table takes SQLite's default cache (sorted
     // in small runs merged); afterwards the large cache again.
     void SortInSmallRuns(bool small);
 
     // The position after which count new records of one list go (table with
-    // filter picks the list), given its largest position: that position while
-    // they fit below INT_MAX; else the list's size - 1, with the list queued in
-    // renumbering. Nothing when the size cannot be read or the list would hold
-    // more records than there are positions (the message is shown).
-    std::optional<long long> LastBeforeAppended(long long last, long long count, const std::string& table,
-                                                const std::string& filter);
+    // filter picks the list), given its largest position last: that position
+    // while they fit below INT_MAX; else the list is numbered again from 0 (a
+    // statement of the running write) and last becomes its size - 1. 0; 1
+    // when the renumbering fails; kReadFailed when the size cannot be read or
+    // the list would hold more records than there are positions.
+    int LastBeforeAppended(long long& last, long long count, const std::string& table, const std::string& filter);
 
+    // The message of the running write's failing statement.
     std::string writeError;
-    // What the next write numbers again first, as a statement; empty for
-    // nothing (AppendPositions, AppendCategoryPositions).
-    std::string renumbering;
 };

@@ -12,6 +12,7 @@
 #include "platform/Convert.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
+#include "tests/CatalogueFaults.h"
 #include "tests/store/TestSupport.h"
 
 using namespace storetest;
@@ -764,7 +765,7 @@ TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
 {
     Seed(kSeed);
     X(kFiftyLinks);
-    MakeReadOnly(db);
+    ASSERT_TRUE(cataloguefaults::MakeReadOnly(db));
     const Rows before = Dump(db);
     const std::string temp = dir + "temp/";
     Lines out;
@@ -789,9 +790,10 @@ TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
     }
 }
 
-// New links go after the last link of their category, also when that one
-// stands at the largest position there is: the category is then numbered
-// again from 0 in its order, in the same transaction, and never wraps.
+// New categories go after the last one, also when that one stands at the
+// largest position there is, or at one that is no int (a file written by
+// something else): the categories are then numbered again from 0 in their
+// order, in the same transaction, and never wrap.
 TEST_F(FacadeTest, AppendedCategoriesGoLastAlsoAfterTheLargestPosition)
 {
     const auto append = [&] { return DbAppendCategories(dir, {C(-1, 0, "n1", "d1"), C(-1, 0, "n2")}); };
@@ -808,6 +810,12 @@ TEST_F(FacadeTest, AppendedCategoriesGoLastAlsoAfterTheLargestPosition)
          {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
           {"7", "5", "n2"}}},
         {"no room", "2147483647", "5",
+         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+          {"7", "5", "n2"}}},
+        {"beyond 32 bits", "9999999999", "5",
+         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+          {"7", "5", "n2"}}},
+        {"no whole number", "'x'", "5",
          {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
           {"7", "5", "n2"}}},
         {"every position below 1", "-3", "-5",
@@ -849,6 +857,8 @@ TEST_F(FacadeTest, AppendedCategoriesGoLastAlsoAfterTheLargestPosition)
     EXPECT_EQ(Dump(db), before);
 }
 
+// The same for new and moved links in their category; afterwards every line
+// shows its link's stored position.
 TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
 {
     const auto add = [&] { return DbAddLinks(dir, {L(-1, 0, 0, "n1"), L(-1, 0, 0, "n2")}, 1); };
@@ -869,6 +879,12 @@ TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
         {"move, no room", "2147483647", move, {"3", "2", "5", "1", "20", "21"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"20", "4"}, {"21", "5"}}},
+        {"add, beyond 32 bits", "9999999999", add, {"3", "2", "5", "1", "22", "23"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
+        {"move, beyond 32 bits", "9999999999", move, {"3", "2", "5", "1", "20", "21"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"20", "4"}, {"21", "5"}}},
+        {"add, no whole number", "'x'", add, {"3", "2", "5", "1", "22", "23"},
+         {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -886,9 +902,13 @@ TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
         Lines out;
         ASSERT_EQ(DbGetLinks(dir, out, 1), DbOk);
         std::vector<std::string> order;
-        for (const std::string& line : out)
+        Rows shown;  // each line's id and position
+        for (const std::string& line : out) {
             order.push_back(GetTagValue(line, "<i>"));
+            shown.push_back({GetTagValue(line, "<i>"), GetTagValue(line, "<p>")});
+        }
         EXPECT_EQ(order, c.order);
+        EXPECT_EQ(shown, c.positions);
         ExpectClosed();
     }
 
@@ -900,4 +920,47 @@ TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
     EXPECT_EQ(add(), DbWriteFailed);
     EXPECT_EQ(messages.texts(), std::vector<std::string>{"boom"});
     EXPECT_EQ(Dump(db), before);
+}
+
+// Another program that adds a record while it holds the write lock, released
+// while the call waits for it: the call's new records still go after it.
+TEST_F(FacadeTest, AppendedRecordsGoAfterThoseAddedWhileTheCallWaits)
+{
+    struct Case {
+        const char* name;
+        const char* added;  // by the other program
+        std::function<int()> run;
+        const char* check;
+        Rows rows;
+    } cases[] = {
+        {"DbAddLinks", "insert into LINKS values(70,2,8,'other','')",
+         [&] { return DbAddLinks(dir, {L(-1, 0, 0, "new")}, 2); },
+         "select ID, POS, LINK from LINKS where CAT_ID=2 order by POS, ID",
+         {{"3", "7", "beta"}, {"70", "8", "other"}, {"71", "9", "new"}}},
+        {"DbMoveLinks, no room after the other's", "insert into LINKS values(70,2,2147483647,'other','')",
+         [&] { return DbMoveLinks(dir, {L(1, 1, 0, "zeta")}, 2); },
+         "select ID, POS, LINK from LINKS where CAT_ID=2 order by POS, ID",
+         {{"3", "0", "beta"}, {"70", "1", "other"}, {"1", "2", "zeta"}}},
+        {"DbAppendCategories", "insert into CATEGS values(9,3,'other','')",
+         [&] { return DbAppendCategories(dir, {C(-1, 0, "new")}); },
+         "select ID, POS, NAME from CATEGS order by POS, ID",
+         {{"1", "0", "Praca"}, {"2", "1", "Dom"}, {"3", "2", "Gry"}, {"9", "3", "other"}, {"10", "4", "new"}}},
+        {"DbAppendCategories, no room after the other's", "insert into CATEGS values(9,2147483647,'other','')",
+         [&] { return DbAppendCategories(dir, {C(-1, 0, "new")}); },
+         "select ID, POS, NAME from CATEGS order by POS, ID",
+         {{"1", "0", "Praca"}, {"2", "1", "Dom"}, {"3", "2", "Gry"}, {"9", "3", "other"}, {"10", "4", "new"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::remove(db.c_str());
+        Seed(kSeed);
+        messages.clear();
+        {
+            WriteLock lock(db, std::chrono::milliseconds(300), c.added);
+            EXPECT_EQ(c.run(), DbOk);
+        }
+        EXPECT_TRUE(messages.texts().empty());
+        EXPECT_EQ(Q(c.check), c.rows);
+        ExpectClosed();
+    }
 }

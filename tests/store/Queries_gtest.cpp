@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "store/Db_sqlite.h"
+#include "store/Funcs.h"
+#include "tests/CatalogueFaults.h"
 #include "tests/store/TestSupport.h"
 
 using namespace storetest;
@@ -270,8 +272,9 @@ TEST_F(QueriesTest, WritesRunInOneTransactionAndAFailedWriteChangesNothing)
             WriteFile(db, seed);
             if (f.fault == Fault::RefusedRow)
                 X(c.trigger);
-            if (f.fault == Fault::ReadOnly)
-                MakeReadOnly(db);
+            if (f.fault == Fault::ReadOnly) {
+                ASSERT_TRUE(cataloguefaults::MakeReadOnly(db));
+            }
             const Rows before = Dump(db);
             messages.clear();
             CatItems.clear();
@@ -300,4 +303,25 @@ TEST_F(QueriesTest, WritesRunInOneTransactionAndAFailedWriteChangesNothing)
             store.Close();
         }
     }
+}
+
+// A write that appends after the largest position but cannot start (another
+// program holds the lock) renumbers nothing, neither then nor in a later
+// write on the same connection.
+TEST_F(QueriesTest, AnAppendThatFailsLeavesNothingForTheNextWrite)
+{
+    X("update LINKS set POS=2147483647 where ID=1");
+    const Rows before = Q("select ID, POS from LINKS order by ID");
+    s->ParseLinkLines({LinkLine(-1, 0, 0, "new", "")});
+    {
+        WriteLock lock(db);
+        EXPECT_EQ(s->InsertLinksAtEnd(1), 1);
+    }
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"database is locked"});
+    ASSERT_TRUE(s->IsOpen());
+    s->ClearBuffers();
+    s->ParseLinkLines({LinkLine(4, 0, 1, "delta2", "beta")});
+    EXPECT_EQ(s->UpdateLinks(), 0);
+    EXPECT_EQ(Q("select ID, POS from LINKS order by ID"), before);
+    EXPECT_EQ(Q("select LINK from LINKS where ID=4"), (Rows{{"delta2"}}));
 }

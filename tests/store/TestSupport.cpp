@@ -165,19 +165,13 @@ bool CanWrite(const std::string& dbPath)
     return true;
 }
 
-void MakeReadOnly(const std::string& dbPath)
-{
-    std::fstream file(dbPath, std::ios::binary | std::ios::in | std::ios::out);
-    file.seekp(18);
-    file.put('\x03');
-    if (!file)
-        throw std::runtime_error("cannot mark " + dbPath + " read-only");
-}
-
-WriteLock::WriteLock(const std::string& dbPath, std::optional<std::chrono::milliseconds> releaseAfter)
+WriteLock::WriteLock(const std::string& dbPath, std::optional<std::chrono::milliseconds> releaseAfter,
+                     std::string statements)
+    : end_(statements.empty() ? "ROLLBACK" : "COMMIT")
 {
     if (sqlite3_open(dbPath.c_str(), &db_) != SQLITE_OK ||
-        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK) {
+        sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_exec(db_, statements.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) {
         const std::string text = sqlite3_errmsg(db_);
         sqlite3_close(db_);
         throw std::runtime_error("test lock: " + text);
@@ -185,8 +179,13 @@ WriteLock::WriteLock(const std::string& dbPath, std::optional<std::chrono::milli
     if (releaseAfter)
         releaser_ = std::thread([this, wait = *releaseAfter] {
             std::this_thread::sleep_for(wait);
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+            Release();
         });
+}
+
+void WriteLock::Release()
+{
+    sqlite3_exec(db_, end_.c_str(), nullptr, nullptr, nullptr);
 }
 
 WriteLock::~WriteLock()
@@ -194,7 +193,7 @@ WriteLock::~WriteLock()
     if (releaser_.joinable())
         releaser_.join();
     else
-        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        Release();
     sqlite3_close(db_);
 }
 

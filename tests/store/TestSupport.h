@@ -91,24 +91,24 @@ unsigned ChangeCounter(const std::string& dbPath);
 // True when another connection can take the write lock at once.
 bool CanWrite(const std::string& dbPath);
 
-// Marks the catalogue file as one that SQLite may read but must not write (the
-// header's file format write version above 2), as a read-only file would be
-// for a user without the right to write it; root writes any file.
-void MakeReadOnly(const std::string& dbPath);
-
 // Another program holding the catalogue's write lock (BEGIN IMMEDIATE) from
 // construction; it lets go when destroyed, or after releaseAfter from a
-// thread of its own when one is given.
+// thread of its own when one is given. With statements, it runs them while
+// it holds the lock and commits them as it lets go; else nothing is written.
 class WriteLock {
 public:
     explicit WriteLock(const std::string& dbPath,
-                       std::optional<std::chrono::milliseconds> releaseAfter = std::nullopt);
+                       std::optional<std::chrono::milliseconds> releaseAfter = std::nullopt,
+                       std::string statements = "");
     ~WriteLock();
     WriteLock(const WriteLock&) = delete;
     WriteLock& operator=(const WriteLock&) = delete;
 
 private:
+    void Release();
+
     sqlite3* db_ = nullptr;
+    std::string end_;  // the statement that lets go
     std::thread releaser_;
 };
 

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 
+#include "tests/CatalogueFaults.h"
 #include "platform/Clipboard.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
@@ -235,10 +236,7 @@ WindowFixture::Rows WindowFixture::QueryIn(const std::string& folder, const std:
 
 void WindowFixture::MakeCatalogueReadOnly() const
 {
-    std::fstream file(SettingsFolder() + "dovra.db", std::ios::binary | std::ios::in | std::ios::out);
-    file.seekp(18);
-    file.put('\x03');
-    QVERIFY(file.good());
+    QVERIFY(cataloguefaults::MakeReadOnly(SettingsFolder() + "dovra.db"));
 }
 
 void ChooseCategory(TForm1& form, int row)

@@ -78,9 +78,8 @@ public:
     Rows Query(const std::string& sql) const;
     // The same on the catalogue file of another folder (ending with "/").
     Rows QueryIn(const std::string& folder, const std::string& sql) const;
-    // Marks the catalogue as a file SQLite may read but not write (its
-    // header's file format write version above 2), as a read-only file is
-    // for a user without the right to write it; root writes any file.
+    // The catalogue of the settings folder as a file SQLite may read but not
+    // write (cataloguefaults::MakeReadOnly).
     void MakeCatalogueReadOnly() const;
 
     // Creates the window and runs its start-up inside the handler guard.

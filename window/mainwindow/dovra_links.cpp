@@ -20,9 +20,11 @@ const std::string kLinkTag = "<l>";
 
 }  // namespace
 
+// The position is the store's: DbAddLinks puts the link after the last one
+// stored in its category.
 void TForm1::BuildLinkLine(std::string& text, int catId)
 {
-    text = LinkLine(-1, catId, PosAfterListBox(*ListBox1), text, std::string());
+    text = LinkLine(-1, catId, 0, text, std::string());
 }
 
 void TForm1::Dodajnowylink1Click()
