@@ -19,8 +19,8 @@
 
 #include "platform/IniFile.h"
 #include "platform/Process.h"
-#include "window/widgets/LineListBox.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 class BenchWorld {
 public:

@@ -21,11 +21,11 @@
 #include "bench/BenchCatalogue.h"
 #include "bench/BenchTiming.h"
 #include "bench/BenchWorld.h"
+#include "platform/QtBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/QtBoxes.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 
@@ -61,8 +61,8 @@ int BuildCatalogue(const std::string& folder)
     const int catId = CategoryIds(folder)[0];
     Lines links;
     for (int k = 0; k < kLinks; ++k)
-        links.push_back(LinkLine(-1, catId, k + 1, "http://www.example.org/catalogue/page" + std::to_string(k) + ".html",
-                                 ""));
+        links.push_back(
+            LinkLine(-1, catId, k + 1, "http://www.example.org/catalogue/page" + std::to_string(k) + ".html", ""));
     DbInsertLinks(folder, links);
     return catId;
 }

@@ -27,11 +27,20 @@ void AppendEscaped(std::string& out, const unsigned char* text)
 {
     for (; text && *text; ++text) {
         switch (*text) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += static_cast<char>(*text);
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += static_cast<char>(*text);
         }
     }
 }
@@ -80,9 +89,7 @@ void Floor(const std::string& database, const std::string& path)
         categories.emplace_back(sqlite3_column_int64(statement, 0),
                                 reinterpret_cast<const char*>(sqlite3_column_text(statement, 1)));
     sqlite3_finalize(statement);
-    sqlite3_prepare_v2(db,
-                       "select CAT_ID, LINK, DESCR from LINKS order by CAT_ID, POS",
-                       -1, &statement, nullptr);
+    sqlite3_prepare_v2(db, "select CAT_ID, LINK, DESCR from LINKS order by CAT_ID, POS", -1, &statement, nullptr);
 
     FloorFile file(path);
     std::string& out = file.Buffer();
@@ -155,8 +162,8 @@ int main(int argc, char* argv[])
         return 1;
     }
 
-    std::printf("%d links in %d categories; %d rounds; file %zu bytes\n", kCategories * std::max(1, links / kCategories),
-                kCategories, rounds, floorBytes.size());
+    std::printf("%d links in %d categories; %d rounds; file %zu bytes\n",
+                kCategories * std::max(1, links / kCategories), kCategories, rounds, floorBytes.size());
     Report("ExportToHtml of the whole catalogue (command)", command, links == 100000 ? 400 : 0);
     Report("bare SQLite, one ordered pass, same bytes (floor)", floor, 0);
     const double ratio = Median(command) / Median(floor);

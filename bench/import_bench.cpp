@@ -15,19 +15,19 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "window/dialogs/AddLinksDialog.h"
 #include "bench/BenchCatalogue.h"
 #include "bench/BenchTiming.h"
 #include "bench/BenchWorld.h"
-#include "platform/testing/TestClipboard.h"
-#include "store/Db_funcs.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "window/logic/LinkImport.h"
 #include "platform/QtText.h"
 #include "platform/testing/ScriptedBoxes.h"
+#include "platform/testing/TestClipboard.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/dialogs/AddLinksDialog.h"
+#include "window/logic/LinkImport.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 

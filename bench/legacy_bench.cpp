@@ -13,8 +13,8 @@
 
 #include "bench/BenchTiming.h"
 #include "bench/BenchWorld.h"
-#include "store/Db_funcs.h"
 #include "platform/testing/ScriptedBoxes.h"
+#include "store/Db_funcs.h"
 #include "tests/window/TestLibrary.h"
 #include "window/mainwindow/dovra_.h"
 

@@ -12,12 +12,12 @@
 #include "bench/BenchCatalogue.h"
 #include "bench/BenchTiming.h"
 #include "bench/BenchWorld.h"
+#include "platform/testing/ScriptedBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
 #include "window/logic/LinkOrder.h"
-#include "platform/testing/ScriptedBoxes.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 

@@ -22,13 +22,13 @@
 #include "bench/BenchCatalogue.h"
 #include "bench/BenchTiming.h"
 #include "bench/BenchWorld.h"
-#include "window/dialogs/CatalogueSearchDialog.h"
+#include "platform/testing/ScriptedBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/testing/ScriptedBoxes.h"
+#include "window/dialogs/CatalogueSearchDialog.h"
 #include "window/dialogs/SearchLinksDialog.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 

@@ -83,19 +83,23 @@ void ClassLevel(const std::string& dir)
     db.Open();
     db.ClearBuffers();
     std::vector<std::string> lines;
-    Report("SQLiteClass::GetLinks + LinksToLines of 100,000 links", BestOfThree([&] {
-               db.ClearBuffers();
-               lines.clear();
-           }, [&] {
-               db.GetLinks(-1);
-               db.LinksToLines(lines);
-           }),
+    Report("SQLiteClass::GetLinks + LinksToLines of 100,000 links",
+           BestOfThree(
+               [&] {
+                   db.ClearBuffers();
+                   lines.clear();
+               },
+               [&] {
+                   db.GetLinks(-1);
+                   db.LinksToLines(lines);
+               }),
            0.3);
     db.ClearBuffers();
-    Report("SQLiteClass::SearchLinks over 100,000 links", BestOfThree([&] { db.ClearBuffers(); }, [&] {
-               db.SearchLinks("page99", SearchFlagLinks | SearchFlagDescriptions | SearchFlagNoCase, -1);
-           }),
-           0.2);
+    Report(
+        "SQLiteClass::SearchLinks over 100,000 links",
+        BestOfThree([&] { db.ClearBuffers(); },
+                    [&] { db.SearchLinks("page99", SearchFlagLinks | SearchFlagDescriptions | SearchFlagNoCase, -1); }),
+        0.2);
     db.ClearBuffers();
     db.Close();
 }
@@ -109,9 +113,12 @@ void FacadeLevel(const std::string& dir)
     Report("DbGetLinks of 100,000 links", BestOfThree([&] { lines.clear(); }, [&] { DbGetLinks(dir, lines, -1); }),
            0.4);
     std::vector<std::string> found;
-    Report("DbSearchLinks over 100,000 links", BestOfThree([&] { found.clear(); }, [&] {
-               DbSearchLinks(dir, "page99", found, SearchFlagLinks | SearchFlagDescriptions | SearchFlagNoCase, -1);
-           }),
+    Report("DbSearchLinks over 100,000 links",
+           BestOfThree([&] { found.clear(); },
+                       [&] {
+                           DbSearchLinks(dir, "page99", found,
+                                         SearchFlagLinks | SearchFlagDescriptions | SearchFlagNoCase, -1);
+                       }),
            0.4);
     std::ostringstream html;
     Report("DbExportHtml of 100,000 links", BestOfThree([&] { html.str(""); }, [&] { DbExportHtml(dir, html, -1); }),

@@ -37,8 +37,8 @@ std::string TemporaryName(const std::string& path)
     const size_t slash = path.rfind('/');
     const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
     const std::string base = nameLength + kSuffix.size() + kRandom > NAME_MAX
-                                 ? path.substr(0, slash == std::string::npos ? 0 : slash + 1)
-                                 : path;
+        ? path.substr(0, slash == std::string::npos ? 0 : slash + 1)
+        : path;
     return base + std::string(kSuffix) + RandomCharacters(kRandom);
 }
 
@@ -111,8 +111,7 @@ bool DeleteFile(const std::string& path)
 
 std::string RandomCharacters(int count)
 {
-    static constexpr std::string_view kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr std::string_view kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::string text;
     while (static_cast<int>(text.size()) < count) {
         unsigned char bytes[32];

@@ -15,7 +15,10 @@
 namespace platform {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 std::string Trim(const std::string& text)
 {
@@ -163,7 +166,8 @@ void WriteFileAtOnce(const std::string& fileName, const std::vector<std::string>
 
 }  // namespace
 
-IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {}
+IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName))
+{}
 
 bool IniFile::CanStore(const std::string& value)
 {

@@ -24,8 +24,7 @@ public:
     static bool CanStore(const std::string& value);
 
     // Reading never fails: a missing file, section or key gives the default.
-    std::string ReadString(const std::string& section, const std::string& key,
-                           const std::string& defaultValue) const;
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     // A value that is empty or not a whole number gives the default.
     int ReadInteger(const std::string& section, const std::string& key, int defaultValue) const;
     // Read as an integer with the default 1 or 0: non-zero is true.

@@ -54,8 +54,8 @@ void SayWhenFree(const std::shared_ptr<Command>& command, const std::string& lin
 void OpenLinksOrSay(platform::Opener& opener, platform::Boxes& boxes, QWidget* owner,
                     const std::vector<std::string>& links, std::function<bool()> busy)
 {
-    const auto command = std::make_shared<Command>(
-        Command{boxes, owner, owner ? owner->parentWidget() : nullptr, std::move(busy)});
+    const auto command =
+        std::make_shared<Command>(Command{boxes, owner, owner ? owner->parentWidget() : nullptr, std::move(busy)});
     const std::string* unopened = nullptr;
     for (const std::string& link : links) {
         const platform::OpenResult result = opener.OpenLink(link, [command, link] {

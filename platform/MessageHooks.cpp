@@ -10,9 +10,8 @@ namespace platform {
 
 MessageHooks::MessageHooks(Boxes& boxes)
 {
-    previousMessage_ = SetMessageHook([&boxes](const std::string& textCp1250) {
-        boxes.ShowMessage(ToQString(textCp1250));
-    });
+    previousMessage_ =
+        SetMessageHook([&boxes](const std::string& textCp1250) { boxes.ShowMessage(ToQString(textCp1250)); });
     previousPump_ = SetPumpHook([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
 }
 

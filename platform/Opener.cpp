@@ -92,8 +92,7 @@ OpenResult Opener::OpenLink(const std::string& linkCp1250, OpenFailed failedLate
 
 DesktopOpener::DesktopOpener(std::chrono::milliseconds answerTime)
     : running_(std::make_unique<QObject>()), answerTime_(answerTime)
-{
-}
+{}
 
 DesktopOpener::~DesktopOpener()
 {

@@ -18,10 +18,7 @@ namespace platform {
 // and leaves the buffer failed, so a later flush or close reports it again.
 class OutputFile::Buffer : public std::streambuf {
 public:
-    explicit Buffer(int fd) : fd_(fd), space_(kSize)
-    {
-        setp(space_.data(), space_.data() + space_.size());
-    }
+    explicit Buffer(int fd) : fd_(fd), space_(kSize) { setp(space_.data(), space_.data() + space_.size()); }
     ~Buffer() override { Release(false); }
 
     void Append(const char* data, std::streamsize size)

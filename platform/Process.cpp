@@ -86,7 +86,10 @@ std::string RuntimeFolder()
     return temp.empty() ? std::string() : temp + "/";
 }
 
-SingleInstanceLock::~SingleInstanceLock() { Release(); }
+SingleInstanceLock::~SingleInstanceLock()
+{
+    Release();
+}
 
 SingleInstanceLock::Result SingleInstanceLock::Acquire(const std::string& name, const std::string& folder)
 {

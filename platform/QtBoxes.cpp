@@ -31,11 +31,16 @@ constexpr int kInputBoxMaxLength = std::numeric_limits<int>::max();
 QMessageBox::Icon IconOf(unsigned flags)
 {
     switch (flags & MbIconMask) {
-    case MbIconStop: return QMessageBox::Critical;
-    case MbIconQuestion: return QMessageBox::Question;
-    case MbIconExclamation: return QMessageBox::Warning;
-    case MbIconInformation: return QMessageBox::Information;
-    default: return QMessageBox::NoIcon;
+    case MbIconStop:
+        return QMessageBox::Critical;
+    case MbIconQuestion:
+        return QMessageBox::Question;
+    case MbIconExclamation:
+        return QMessageBox::Warning;
+    case MbIconInformation:
+        return QMessageBox::Information;
+    default:
+        return QMessageBox::NoIcon;
     }
 }
 
@@ -47,12 +52,18 @@ struct ButtonSpec {
 std::vector<ButtonSpec> ButtonsOf(unsigned flags)
 {
     switch (flags & MbButtonsMask) {
-    case MbOkCancel: return {{u"OK", IdOk}, {u"Anuluj", IdCancel}};
-    case MbAbortRetryIgnore: return {{u"Przerwij", IdAbort}, {u"Ponów", IdRetry}, {u"Ignoruj", IdIgnore}};
-    case MbYesNoCancel: return {{u"Tak", IdYes}, {u"Nie", IdNo}, {u"Anuluj", IdCancel}};
-    case MbYesNo: return {{u"Tak", IdYes}, {u"Nie", IdNo}};
-    case MbRetryCancel: return {{u"Ponów", IdRetry}, {u"Anuluj", IdCancel}};
-    default: return {{u"OK", IdOk}};
+    case MbOkCancel:
+        return {{u"OK", IdOk}, {u"Anuluj", IdCancel}};
+    case MbAbortRetryIgnore:
+        return {{u"Przerwij", IdAbort}, {u"Ponów", IdRetry}, {u"Ignoruj", IdIgnore}};
+    case MbYesNoCancel:
+        return {{u"Tak", IdYes}, {u"Nie", IdNo}, {u"Anuluj", IdCancel}};
+    case MbYesNo:
+        return {{u"Tak", IdYes}, {u"Nie", IdNo}};
+    case MbRetryCancel:
+        return {{u"Ponów", IdRetry}, {u"Anuluj", IdCancel}};
+    default:
+        return {{u"OK", IdOk}};
     }
 }
 
@@ -61,11 +72,14 @@ std::vector<ButtonSpec> ButtonsOf(unsigned flags)
 int EscapeResultOf(unsigned flags)
 {
     switch (flags & MbButtonsMask) {
-    case MbOk: return IdOk;
+    case MbOk:
+        return IdOk;
     case MbOkCancel:
     case MbYesNoCancel:
-    case MbRetryCancel: return IdCancel;
-    default: return 0;
+    case MbRetryCancel:
+        return IdCancel;
+    default:
+        return 0;
     }
 }
 
@@ -154,11 +168,20 @@ private:
     {
         QStyle::StandardPixmap pixmap;
         switch (IconOf(flags)) {
-        case QMessageBox::Critical: pixmap = QStyle::SP_MessageBoxCritical; break;
-        case QMessageBox::Question: pixmap = QStyle::SP_MessageBoxQuestion; break;
-        case QMessageBox::Warning: pixmap = QStyle::SP_MessageBoxWarning; break;
-        case QMessageBox::Information: pixmap = QStyle::SP_MessageBoxInformation; break;
-        default: return;
+        case QMessageBox::Critical:
+            pixmap = QStyle::SP_MessageBoxCritical;
+            break;
+        case QMessageBox::Question:
+            pixmap = QStyle::SP_MessageBoxQuestion;
+            break;
+        case QMessageBox::Warning:
+            pixmap = QStyle::SP_MessageBoxWarning;
+            break;
+        case QMessageBox::Information:
+            pixmap = QStyle::SP_MessageBoxInformation;
+            break;
+        default:
+            return;
         }
         const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
         auto* label = new QLabel(this);

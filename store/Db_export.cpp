@@ -21,11 +21,20 @@ void AppendHtmlEscaped(std::string& out, std::string_view text)
 {
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
 }
@@ -176,7 +185,8 @@ private:
         if (sqlite3_value_type(value) != SQLITE_FLOAT)
             return false;
         const double real = sqlite3_value_double(value);
-        if (!(real >= -2147483648.0 && real <= 2147483647.0) || real != static_cast<double>(static_cast<long long>(real)))
+        if (!(real >= -2147483648.0 && real <= 2147483647.0) ||
+            real != static_cast<double>(static_cast<long long>(real)))
             return false;
         id = static_cast<long long>(real);
         return true;
@@ -240,7 +250,8 @@ bool WriteBody(sqlite3* db, std::ostream& out, const std::vector<const CatItem*>
     const CategoryRanks ranks(db, written);
     Statement links;  // finalized before the function goes
     if (!ranks.Registered() ||
-        sqlite3_prepare_v2(db, "select export_rank(CAT_ID), * from LINKS where export_rank(CAT_ID) >= 0 order by 1, POS",
+        sqlite3_prepare_v2(db,
+                           "select export_rank(CAT_ID), * from LINKS where export_rank(CAT_ID) >= 0 order by 1, POS",
                            -1, &links.handle, nullptr) != SQLITE_OK) {
         error = sqlite3_errmsg(db);
         return false;

@@ -100,23 +100,29 @@ int DbInit(const std::string& dir)
 
 int DbCheckVersion(const std::string& dir)
 {
-    return Run(dir, [](SQLiteClass& db) -> int {
-        if (db.GetDbVersion() != 0)
-            return DbOpenFailed;
-        if (db.dbVersion == 0 && db.SetDbVersion(1) != 0)
-            return DbWriteFailed;
-        return DbOk;
-    }, Access::ReadsOnly);
+    return Run(
+        dir,
+        [](SQLiteClass& db) -> int {
+            if (db.GetDbVersion() != 0)
+                return DbOpenFailed;
+            if (db.dbVersion == 0 && db.SetDbVersion(1) != 0)
+                return DbWriteFailed;
+            return DbOk;
+        },
+        Access::ReadsOnly);
 }
 
 int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, int flags, int catId)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        if (db.SearchLinks(text, flags, catId) != 0 || db.GetCategories() != 0)
-            return DbOpenFailed;
-        db.LinksWithCategoryToLines(out);
-        return DbOk;
-    }, Access::ReadsOnly);
+    return Run(
+        dir,
+        [&](SQLiteClass& db) -> int {
+            if (db.SearchLinks(text, flags, catId) != 0 || db.GetCategories() != 0)
+                return DbOpenFailed;
+            db.LinksWithCategoryToLines(out);
+            return DbOk;
+        },
+        Access::ReadsOnly);
 }
 
 int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder, const std::string& runTempSubfolder)
@@ -142,19 +148,22 @@ int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder, 
 
 int DbGetCategories(const std::string& dir, Lines& out)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        if (db.GetCategories() != 0)
-            return DbQueryFailed;
-        db.CategoriesToLines(out);
-        return DbOk;
-    }, Access::ReadsOnly);
+    return Run(
+        dir,
+        [&](SQLiteClass& db) -> int {
+            if (db.GetCategories() != 0)
+                return DbQueryFailed;
+            db.CategoriesToLines(out);
+            return DbOk;
+        },
+        Access::ReadsOnly);
 }
 
 int DbGetLinks(const std::string& dir, Lines& out, int catId)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        return db.GetLinkLines(catId, out) == 0 ? DbOk : DbQueryFailed;
-    }, Access::ReadsOnly);
+    return Run(
+        dir, [&](SQLiteClass& db) -> int { return db.GetLinkLines(catId, out) == 0 ? DbOk : DbQueryFailed; },
+        Access::ReadsOnly);
 }
 
 int DbMoveLinks(const std::string& dir, const Lines& linkLines, int catId)
@@ -240,13 +249,16 @@ namespace {
 template <typename Body>
 int Export(const std::string& dir, int catId, Body body)
 {
-    return Run(dir, [&](SQLiteClass& db) -> int {
-        if (catId == -1 || catId == 0)
-            db.AddUncategorised();
-        if (db.GetCategories() != 0)
-            return DbQueryFailed;
-        return body(db) == 0 ? DbOk : DbQueryFailed;
-    }, Access::ReadsOnly);
+    return Run(
+        dir,
+        [&](SQLiteClass& db) -> int {
+            if (catId == -1 || catId == 0)
+                db.AddUncategorised();
+            if (db.GetCategories() != 0)
+                return DbQueryFailed;
+            return body(db) == 0 ? DbOk : DbQueryFailed;
+        },
+        Access::ReadsOnly);
 }
 
 }  // namespace

@@ -23,8 +23,7 @@ using Lines = std::vector<std::string>;
 int DbInit(const std::string& dir);
 int DbCheckVersion(const std::string& dir);
 int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, int flags, int catId);
-int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder,
-                         const std::string& runTempSubfolder);
+int DbImportLegacyFolder(const std::string& dir, const std::string& tempFolder, const std::string& runTempSubfolder);
 int DbGetCategories(const std::string& dir, Lines& out);
 int DbGetLinks(const std::string& dir, Lines& out, int catId);
 int DbMoveLinks(const std::string& dir, const Lines& linkLines, int catId);

@@ -3,9 +3,9 @@
 // "<n>" link and "<o>" description per line. kat0 holds the links without a
 // category, "kat" + (i + 1) the links of category line i. The files were
 // written without escapes, so their values are taken raw.
-#include "store/Db_sqlite.h"
 #include "platform/Cp1250.h"
 #include "platform/Files.h"
+#include "store/Db_sqlite.h"
 #include "store/Funcs.h"
 
 namespace {

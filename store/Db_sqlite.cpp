@@ -12,22 +12,20 @@
 
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
+#include "platform/Messages.h"
 #include "store/Funcs.h"
 #include "store/Like.h"
-#include "platform/Messages.h"
 
 std::vector<CatItem> CatItems;
 std::vector<LinkItem> LinkItems;
 
 CatItem::CatItem(int id_, int pos_, std::string name_, std::string descr_)
     : id(id_), pos(pos_), name(std::move(name_)), descr(std::move(descr_))
-{
-}
+{}
 
 LinkItem::LinkItem(int id_, int catId_, int pos_, std::string link_, std::string descr_)
     : id(id_), catId(catId_), pos(pos_), link(std::move(link_)), descr(std::move(descr_))
-{
-}
+{}
 
 namespace {
 
@@ -73,8 +71,7 @@ int CategoryRowCallback(void*, int columns, char** values, char**)
 {
     const auto column = [&](int i) { return Column(columns, values, i); };
     try {
-        CatItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), TextColumn(column(2)),
-                              TextColumn(column(3)));
+        CatItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), TextColumn(column(2)), TextColumn(column(3)));
     } catch (...) {
         return 1;  // out of memory: no exception may cross SQLite's frames
     }
@@ -85,8 +82,8 @@ int LinkRowCallback(void*, int columns, char** values, char**)
 {
     const auto column = [&](int i) { return Column(columns, values, i); };
     try {
-        LinkItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), IntColumn(column(2)),
-                               TextColumn(column(3)), TextColumn(column(4)));
+        LinkItems.emplace_back(IntColumn(column(0)), IntColumn(column(1)), IntColumn(column(2)), TextColumn(column(3)),
+                               TextColumn(column(4)));
     } catch (...) {
         return 1;
     }
@@ -162,7 +159,7 @@ int NumberRowCallback(void* number, int columns, char** values, char**)
 std::string RenumberSql(const std::string& table, const std::string& filter)
 {
     return "update " + table + " set POS=r.n from (select ID, row_number() over (order by POS, ID) - 1 as n from " +
-           table + filter + ") as r where " + table + ".ID=r.ID";
+        table + filter + ") as r where " + table + ".ID=r.ID";
 }
 
 std::string CategoryFilter(int catId)
@@ -201,7 +198,8 @@ std::string LinksByPositionSql(int catId)
 
 // ---- connection and schema ----
 
-SQLiteClass::SQLiteClass(std::string fileName_) : fileName(std::move(fileName_)) {}
+SQLiteClass::SQLiteClass(std::string fileName_) : fileName(std::move(fileName_))
+{}
 
 SQLiteClass::~SQLiteClass() = default;
 
@@ -497,8 +495,8 @@ int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
 int SQLiteClass::GetLinksByName(int catId)
 {
     const std::string sql = catId >= 0
-                                ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by LINK collate nocase"
-                                : std::string("select * from LINKS order by LINK collate nocase");
+        ? "select * from LINKS where CAT_ID=" + IntToStr(catId) + " order by LINK collate nocase"
+        : std::string("select * from LINKS order by LINK collate nocase");
     return QueryLinks(sql.c_str());
 }
 
@@ -519,9 +517,9 @@ int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
     // SQLite's and means nothing to it).
     likeIgnoresCase = (flags & SearchFlagNoCase) != 0;
     const auto search = [&](const char* column) {
-        std::string format = catId == -1 ? std::string("select * from LINKS where ") + column + " like '%q'"
-                                         : "select * from LINKS where CAT_ID=" + IntToStr(catId) + " and " +
-                                               column + " like '%q'";
+        std::string format = catId == -1
+            ? std::string("select * from LINKS where ") + column + " like '%q'"
+            : "select * from LINKS where CAT_ID=" + IntToStr(catId) + " and " + column + " like '%q'";
         if (flags & SearchFlagNoCase)
             format += " collate nocase";
         char* sql = sqlite3_mprintf(format.c_str(), pattern.c_str());
@@ -614,14 +612,14 @@ bool SQLiteClass::StepInserts()
         const auto stored = storedIds.find(l.catId);
         const int catId = stored != storedIds.end() ? stored->second : l.catId;
         const std::string format = "insert into LINKS (CAT_ID, POS, LINK, DESCR) values(" + IntToStr(catId) + "," +
-                                   IntToStr(l.pos) + ",'%q', '%q')";
+            IntToStr(l.pos) + ",'%q', '%q')";
         if (!StepFormatted(format, l.link, l.descr))
             return false;
         platform::ProcessMessages();
         return true;
     };
     return std::all_of(CatItems.begin(), CatItems.end(), category) &&
-           std::all_of(LinkItems.begin(), LinkItems.end(), link);
+        std::all_of(LinkItems.begin(), LinkItems.end(), link);
 }
 
 int SQLiteClass::UpdateLinks()
@@ -655,7 +653,8 @@ int SQLiteClass::DeleteCategories()
 
 int SQLiteClass::DeleteLinks()
 {
-    return WriteEach(LinkItems, [this](const LinkItem& l) { return Step("DELETE FROM LINKS where ID=" + IntToStr(l.id)); });
+    return WriteEach(LinkItems,
+                     [this](const LinkItem& l) { return Step("DELETE FROM LINKS where ID=" + IntToStr(l.id)); });
 }
 
 // The two position writes send all their statements as one text.
@@ -668,8 +667,8 @@ bool SQLiteClass::StepLinkCategories()
 {
     std::string text;
     for (const LinkItem& l : LinkItems)
-        text += "update LINKS set CAT_ID=" + IntToStr(l.catId) + ", POS=" + IntToStr(l.pos) + " where ID=" +
-                IntToStr(l.id) + ";\n";
+        text += "update LINKS set CAT_ID=" + IntToStr(l.catId) + ", POS=" + IntToStr(l.pos) +
+            " where ID=" + IntToStr(l.id) + ";\n";
     return Step(text);
 }
 

@@ -81,6 +81,6 @@ bool LikeMatches(std::string_view pattern, std::string_view text, bool ignoreCas
 
 int RegisterLike(sqlite3* db, const bool* ignoreCase)
 {
-    return sqlite3_create_function(db, "like", 2, SQLITE_UTF8, const_cast<bool*>(ignoreCase),
-                                   LikeFunction, nullptr, nullptr);
+    return sqlite3_create_function(db, "like", 2, SQLITE_UTF8, const_cast<bool*>(ignoreCase), LikeFunction, nullptr,
+                                   nullptr);
 }

@@ -8,14 +8,22 @@ namespace platform {
 QString BoxKindName(BoxKind kind)
 {
     switch (kind) {
-    case BoxKind::MessageBox: return QStringLiteral("MessageBox");
-    case BoxKind::ShowMessage: return QStringLiteral("ShowMessage");
-    case BoxKind::ShowException: return QStringLiteral("ShowException");
-    case BoxKind::InputBox: return QStringLiteral("InputBox");
-    case BoxKind::InputQuery: return QStringLiteral("InputQuery");
-    case BoxKind::OpenFile: return QStringLiteral("OpenFile");
-    case BoxKind::SaveFile: return QStringLiteral("SaveFile");
-    case BoxKind::SelectDirectory: return QStringLiteral("SelectDirectory");
+    case BoxKind::MessageBox:
+        return QStringLiteral("MessageBox");
+    case BoxKind::ShowMessage:
+        return QStringLiteral("ShowMessage");
+    case BoxKind::ShowException:
+        return QStringLiteral("ShowException");
+    case BoxKind::InputBox:
+        return QStringLiteral("InputBox");
+    case BoxKind::InputQuery:
+        return QStringLiteral("InputQuery");
+    case BoxKind::OpenFile:
+        return QStringLiteral("OpenFile");
+    case BoxKind::SaveFile:
+        return QStringLiteral("SaveFile");
+    case BoxKind::SelectDirectory:
+        return QStringLiteral("SelectDirectory");
     }
     return QStringLiteral("?");
 }

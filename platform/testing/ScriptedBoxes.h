@@ -33,8 +33,8 @@ struct AskedBox {
     QString text;     // message, prompt, or the file dialog's file name
     QString caption;  // caption or dialog title
     unsigned flags = 0;
-    QString value;    // default text, filter, or the starting folder
-    QString owner;    // class name of the owning window ("TForm3"), "" for none
+    QString value;     // default text, filter, or the starting folder
+    QString owner;     // class name of the owning window ("TForm3"), "" for none
     QString folder{};  // the folder an open or save dialog starts in (may be left out)
 
     // "MessageBox 'text' / 'caption' flags 0x30", with the value and the

@@ -34,7 +34,10 @@ protected:
         fs::permissions(root + "to", fs::perms::owner_all);
         fs::remove_all(root);
     }
-    void Write(const std::string& rel, const std::string& bytes) { std::ofstream(root + rel, std::ios::binary) << bytes; }
+    void Write(const std::string& rel, const std::string& bytes)
+    {
+        std::ofstream(root + rel, std::ios::binary) << bytes;
+    }
     std::string Read(const std::string& rel)
     {
         std::ifstream in(root + rel, std::ios::binary);

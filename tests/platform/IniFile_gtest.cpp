@@ -16,8 +16,9 @@ class IniFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = fs::temp_directory_path() / ("inifile_test_" + std::to_string(::getpid()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+            ("inifile_test_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
         path = (dir / "dovra.ini").string();
@@ -47,8 +48,8 @@ struct IntCase {
 TEST_F(IniFileTest, IntegersReadAsDecimalOrHexElseTheDefault)
 {
     const IntCase cases[] = {
-        {"1000", 1000}, {"-12", -12}, {"+7", 7},      {"0x3E8", 1000}, {"0X3e8", 1000}, {"$3E8", 1000},
-        {"  42  ", 42}, {"", -5},     {"abc", -5},    {"12abc", -5},   {"0x", -5},      {"1.5", -5},
+        {"1000", 1000},      {"-12", -12}, {"+7", 7},   {"0x3E8", 1000}, {"0X3e8", 1000}, {"$3E8", 1000},
+        {"  42  ", 42},      {"", -5},     {"abc", -5}, {"12abc", -5},   {"0x", -5},      {"1.5", -5},
         {"99999999999", -5},
     };
     for (const IntCase& c : cases) {

@@ -9,8 +9,8 @@
 
 #include <string>
 
-#include "tests/EnvGuard.h"
 #include "platform/testing/RecordingOpener.h"
+#include "tests/EnvGuard.h"
 
 class OpenerTest : public QObject {
     Q_OBJECT
@@ -68,7 +68,8 @@ private slots:
         QTest::newRow("mailto unchanged") << QByteArray("mailto:jan@example.org") << "mailto:jan@example.org";
         QTest::newRow("shell text is one argument")
             << QByteArray("http://x/$(touch /tmp/q);`id`|cat") << "http://x/$(touch /tmp/q);`id`|cat";
-        QTest::newRow("Windows-1250 letters") << QByteArray("http://x/\xb3\xf3\x9c\xe6") << QString::fromUtf8("http://x/łóść");
+        QTest::newRow("Windows-1250 letters")
+            << QByteArray("http://x/\xb3\xf3\x9c\xe6") << QString::fromUtf8("http://x/łóść");
         QTest::newRow("a missing file path") << QByteArray("/nonexistent/file.sh") << "/nonexistent/file.sh";
     }
 
@@ -126,7 +127,8 @@ private slots:
     void neverHandsOnAnOption()
     {
         const QString record = dir_.filePath("options.txt");
-        EnvGuard path("PATH", FakeOpener("options", QStringLiteral("printf '%s\\n' \"$1\" >> '%1'").arg(record)).toStdString());
+        EnvGuard path("PATH",
+                      FakeOpener("options", QStringLiteral("printf '%s\\n' \"$1\" >> '%1'").arg(record)).toStdString());
         platform::DesktopOpener desktop;
         platform::RecordingOpener recording;
         for (const char* option : {"-e", "--help", "-", "--version http://a.pl"}) {
@@ -154,7 +156,9 @@ private slots:
         QFETCH(bool, failed);
         const QString record = dir_.filePath("ended.txt");
         QFile::remove(record);
-        EnvGuard path("PATH", FakeOpener("ending", QStringLiteral("printf '%s' \"$1\" > '%1'\n%2").arg(record, ending)).toStdString());
+        EnvGuard path(
+            "PATH",
+            FakeOpener("ending", QStringLiteral("printf '%s' \"$1\" > '%1'\n%2").arg(record, ending)).toStdString());
         platform::DesktopOpener opener;
         int failures = 0;
         QCOMPARE(opener.OpenLink("ed2k://|file|a|1|A|/", [&failures] { ++failures; }), platform::OpenResult::Opened);
@@ -172,10 +176,12 @@ private slots:
     {
         const QString record = dir_.filePath("viewer.txt");
         const QString waiter = dir_.filePath("waiter.txt");
-        EnvGuard path("PATH", FakeOpener("viewer", QStringLiteral("echo $PPID > '%1'; printf started >> '%2'; sleep 3; "
-                                                                  "printf ' done' >> '%2'; exit 4")
-                                                       .arg(waiter, record))
-                                  .toStdString());
+        EnvGuard path("PATH",
+                      FakeOpener("viewer",
+                                 QStringLiteral("echo $PPID > '%1'; printf started >> '%2'; sleep 3; "
+                                                "printf ' done' >> '%2'; exit 4")
+                                     .arg(waiter, record))
+                          .toStdString());
         platform::DesktopOpener opener(std::chrono::milliseconds(300));
         int failures = 0;
         QCOMPARE(opener.OpenLink("http://a.pl", [&failures] { ++failures; }), platform::OpenResult::Opened);
@@ -193,7 +199,11 @@ private slots:
     void quittingLeavesARunningOpenerAlone()
     {
         const QString record = dir_.filePath("running.txt");
-        EnvGuard path("PATH", FakeOpener("running", QStringLiteral("printf started >> '%1'; sleep 2; printf ' done' >> '%1'; exit 4").arg(record)).toStdString());
+        EnvGuard path(
+            "PATH",
+            FakeOpener("running",
+                       QStringLiteral("printf started >> '%1'; sleep 2; printf ' done' >> '%1'; exit 4").arg(record))
+                .toStdString());
         auto opener = std::make_unique<platform::DesktopOpener>();
         int failures = 0;
         QCOMPARE(opener->OpenLink("http://a.pl", [&failures] { ++failures; }), platform::OpenResult::Opened);

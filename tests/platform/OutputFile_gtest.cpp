@@ -86,12 +86,17 @@ TEST_F(OutputFileTest, AFileThatCannotBeCreatedRaisesTheCreationError)
 
 TEST_F(OutputFileTest, ThePathInTheCreationErrorIsProgramText)
 {
-    const std::string path = root + "missing/\xc5\x82\xc3\xb3" "d\xc5\xba.txt";  // "łódź" in UTF-8
+    const std::string path = root +
+        "missing/\xc5\x82\xc3\xb3"
+        "d\xc5\xba.txt";  // "łódź" in UTF-8
     try {
         OutputFile file(path);
         ADD_FAILURE() << "created";
     } catch (const EFCreateError& error) {
-        EXPECT_EQ(std::string(error.what()), "Cannot create file \"" + root + "missing/\xb3\xf3" "d\x9f.txt\"");
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + root +
+                      "missing/\xb3\xf3"
+                      "d\x9f.txt\"");
     }
 }
 
@@ -111,7 +116,9 @@ TEST_F(OutputFileTest, AFullDiskIsAWriteErrorWhereverItShows)
         {"small stream write", [](OutputFile& f, const std::string&) { f.Stream() << "body"; }, true},
         {"large Write", [](OutputFile& f, const std::string& l) { f.Write(l); }, false},
         {"large stream write",
-         [](OutputFile& f, const std::string& l) { f.Stream().write(l.data(), static_cast<std::streamsize>(l.size())); },
+         [](OutputFile& f, const std::string& l) {
+             f.Stream().write(l.data(), static_cast<std::streamsize>(l.size()));
+         },
          false},
     };
     for (const Case& c : cases) {

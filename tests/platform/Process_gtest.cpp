@@ -22,9 +22,11 @@ class ProcessTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        dir = (fs::temp_directory_path() / ("process_test_" + std::to_string(::getpid()) + "_" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name()))
-                  .string() + "/";
+        dir = (fs::temp_directory_path() /
+               ("process_test_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name()))
+                  .string() +
+            "/";
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -144,8 +146,7 @@ TEST_F(ProcessTest, ProgramsStartedByTheHolderDoNotInheritTheLock)
     ASSERT_GT(child, 0);
     ::close(fds[1]);
     char byte;
-    while (::read(fds[0], &byte, 1) > 0) {
-    }
+    while (::read(fds[0], &byte, 1) > 0) {}
     ::close(fds[0]);
     lock.Release();
     SingleInstanceLock next;

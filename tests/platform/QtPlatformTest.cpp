@@ -2,36 +2,36 @@
 // scripted boxes, Qt's own texts in Polish, the handler guard, the timer, the
 // image list, the store's message hooks.
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMenu>
-#include <QTemporaryDir>
-#include <QTranslator>
-#include <QTreeView>
 #include <QLineEdit>
-#include <QClipboard>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QPainter>
-#include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
+#include <QTreeView>
 #include <QtTest>
 
 #include <stdexcept>
 
-#include "tests/EnvGuard.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
 #include "platform/MessageHooks.h"
 #include "platform/Messages.h"
 #include "platform/QtBoxes.h"
 #include "platform/QtTexts.h"
-#include "platform/testing/ScriptedBoxes.h"
 #include "platform/Timer.h"
+#include "platform/testing/ScriptedBoxes.h"
+#include "tests/EnvGuard.h"
 
 using namespace platform;
 
@@ -102,7 +102,8 @@ QString UncutColumns(const QTreeView& view)
         const int needed = std::max(cells, header.sectionSizeHint(column));
         total += header.sectionSize(column);
         if (column > 0 && needed > header.sectionSize(column))
-            cut += QStringLiteral("column %1 needs %2, has %3; ").arg(column).arg(needed).arg(header.sectionSize(column));
+            cut +=
+                QStringLiteral("column %1 needs %2, has %3; ").arg(column).arg(needed).arg(header.sectionSize(column));
     }
     if (total > view.viewport()->width())
         cut += QStringLiteral("the columns take %1 of %2").arg(total).arg(view.viewport()->width());
@@ -127,12 +128,14 @@ private slots:
     {
         QTest::addColumn<QString>("filter");
         QTest::addColumn<QString>("qt");
-        QTest::newRow("plain") << "A|*.txt|B|*.*" << "A (*.txt);;B (*)";
+        QTest::newRow("plain") << "A|*.txt|B|*.*"
+                               << "A (*.txt);;B (*)";
         QTest::newRow("text export") << "Pliki tekstowe (*.txt)|*.txt|Wszystkie pliki (*.*)|*.*"
                                      << "Pliki tekstowe (*.txt);;Wszystkie pliki (*)";
         QTest::newRow("html export") << "Pliki HTML (*.htm,*.html)|*.htm;*.html|Wszystkie pliki (*.*)|*.*"
                                      << "Pliki HTML (*.htm *.html);;Wszystkie pliki (*)";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
 
     void fileFilters()
@@ -499,15 +502,16 @@ private slots:
         QtBoxes boxes;
         QString path = dir.path();
         const FileDialogRequest request{{}, QStringLiteral("Pliki tekstowe (*.txt)|*.txt"), 1, {}, dir.path()};
-        const bool chosen = dialog == u"open"   ? boxes.OpenFile(nullptr, request, path)
-                            : dialog == u"save" ? boxes.SaveFile(nullptr, request, path)
-                                                : boxes.SelectDirectory(nullptr, title, path);
+        const bool chosen = dialog == u"open" ? boxes.OpenFile(nullptr, request, path)
+            : dialog == u"save"               ? boxes.SaveFile(nullptr, request, path)
+                                              : boxes.SelectDirectory(nullptr, title, path);
         QVERIFY(!chosen);
         QCOMPARE(shownTitle, title);
         QCOMPARE(shownButtons, buttons);
         QCOMPARE(shownLabels, labels);
-        QCOMPARE(columns, (QStringList{QStringLiteral("Nazwa"), QStringLiteral("Rozmiar"), QStringLiteral("Rodzaj"),
-                                       QStringLiteral("Data modyfikacji")}));
+        QCOMPARE(columns,
+                 (QStringList{QStringLiteral("Nazwa"), QStringLiteral("Rozmiar"), QStringLiteral("Rodzaj"),
+                              QStringLiteral("Data modyfikacji")}));
     }
 
     // Cut, copy and paste of every edit, the program's own boxes included.
@@ -521,9 +525,10 @@ private slots:
         for (const QAction* action : menu->actions())
             if (!action->isSeparator())
                 texts << action->text().section(u'\t', 0, 0);
-        QCOMPARE(texts, (QStringList{QStringLiteral("&Cofnij"), QStringLiteral("&Przywróć"), QStringLiteral("W&ytnij"),
-                                     QStringLiteral("S&kopiuj"), QStringLiteral("&Wklej"), QStringLiteral("Usuń"),
-                                     QStringLiteral("Zaznacz wszystko")}));
+        QCOMPARE(texts,
+                 (QStringList{QStringLiteral("&Cofnij"), QStringLiteral("&Przywróć"), QStringLiteral("W&ytnij"),
+                              QStringLiteral("S&kopiuj"), QStringLiteral("&Wklej"), QStringLiteral("Usuń"),
+                              QStringLiteral("Zaznacz wszystko")}));
     }
 
     // A file's size ("553 bajty"), its type and its date show uncut, and

@@ -26,7 +26,10 @@ TEST(TextFile, WhichBytesAreUtf8)
         {"the mark alone", "\xEF\xBB\xBF", true},
         {"the mark before ASCII", "\xEF\xBB\xBFhttp://a.pl", true},
         {"the mark before broken UTF-8", "\xEF\xBB\xBF\xB3\xF3", true},
-        {"valid with a two-byte letter", "http://\xC5\x82\xC3\xB3" "d\xC5\xBA.pl", true},
+        {"valid with a two-byte letter",
+         "http://\xC5\x82\xC3\xB3"
+         "d\xC5\xBA.pl",
+         true},
         {"valid with a four-byte character", "x\xF0\x9F\x98\x80", true},
         {"ASCII only: taken as Windows-1250 (the same bytes)", "http://a.pl\r\n", false},
         {"empty", "", false},
@@ -44,19 +47,23 @@ TEST(TextFile, WhichBytesAreUtf8)
 TEST(TextFile, ConvertsUtf8AndKeepsOtherBytes)
 {
     const std::string links = "http://\xB3\xF3\x64\x9F.pl\r\nwww.\xBF\xF3\xB3w.pl\r\n";  // Windows-1250
-    const std::string utf8 = "http://\xC5\x82\xC3\xB3" "d\xC5\xBA.pl\r\nwww.\xC5\xBC\xC3\xB3\xC5\x82w.pl\r\n";
+    const std::string utf8 = "http://\xC5\x82\xC3\xB3"
+                             "d\xC5\xBA.pl\r\nwww.\xC5\xBC\xC3\xB3\xC5\x82w.pl\r\n";
     EXPECT_EQ(TextFileToCp1250(links, Unmappable::Question), links);
     EXPECT_EQ(TextFileToCp1250(utf8, Unmappable::Question), links);
     EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF" + utf8, Unmappable::PercentUtf8), links);
     // With the mark, a byte that is not UTF-8 is kept as the Windows-1250
     // character it is, not lost as "?".
-    EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF" "a\xB3", Unmappable::PercentUtf8), "a\xB3");
+    EXPECT_EQ(TextFileToCp1250("\xEF\xBB\xBF"
+                               "a\xB3",
+                               Unmappable::PercentUtf8),
+              "a\xB3");
 }
 
 TEST(TextFile, DecidesTheEncodingLineByLine)
 {
     const std::string utf8 = "http://za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87.pl";  // zażółć
-    const std::string cp = "http://za\xBF\xF3\xB3\xE6.pl";                   // the same in Windows-1250
+    const std::string cp = "http://za\xBF\xF3\xB3\xE6.pl";                    // the same in Windows-1250
     const std::string mark = "\xEF\xBB\xBF";
     const std::string nul(1, '\0');
     struct Case {
@@ -85,8 +92,12 @@ TEST(TextFile, CharactersOutsideTheCodePage)
 {
     const std::string cyrillic = "http://\xD0\x9C\xD0\xB8.\xD1\x80\xD1\x84/\xC5\x82";  // Ми.рф/ł
     EXPECT_EQ(Utf8ToCp1250(cyrillic, Unmappable::PercentUtf8), "http://%D0%9C%D0%B8.%D1%80%D1%84/\xB3");
-    EXPECT_EQ(Utf8ToCp1250(cyrillic, Unmappable::Question), "http://??.?" "?/\xB3");
-    EXPECT_EQ(Utf8ToCp1250(cyrillic), "http://??.?" "?/\xB3");
+    EXPECT_EQ(Utf8ToCp1250(cyrillic, Unmappable::Question),
+              "http://??.?"
+              "?/\xB3");
+    EXPECT_EQ(Utf8ToCp1250(cyrillic),
+              "http://??.?"
+              "?/\xB3");
     // Euro sign and quotes are in the code page; an emoji is not; "%" stays.
     EXPECT_EQ(Utf8ToCp1250("\xE2\x82\xAC%20\xE2\x80\x9E\xF0\x9F\x98\x80", Unmappable::PercentUtf8),
               "\x80%20\x84%F0%9F%98%80");

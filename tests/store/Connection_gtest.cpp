@@ -232,8 +232,8 @@ TEST(RowCallbacks, ReadOnlyTheColumnsTheyAreGiven)
             LinkRowCallback(nullptr, 3, link, nullptr);
             CategoryRowCallback(nullptr, 2, cat, nullptr);
             const bool ok = LinkItems.size() == 1 && LinkItems[0].id == 6 && LinkItems[0].pos == 3 &&
-                            LinkItems[0].link.empty() && LinkItems[0].descr.empty() && CatItems.size() == 1 &&
-                            CatItems[0].pos == 1 && CatItems[0].name.empty();
+                LinkItems[0].link.empty() && LinkItems[0].descr.empty() && CatItems.size() == 1 &&
+                CatItems[0].pos == 1 && CatItems[0].name.empty();
             std::_Exit(ok ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");
@@ -250,7 +250,7 @@ TEST_F(ConnectionTest, ATableWithFewerColumnsReadsTheMissingOnesAsEmpty)
                 std::_Exit(3);
             s.Close();
             const bool ok = LinkItems.size() == 1 && LinkItems[0].link.empty() && CatItems.size() == 1 &&
-                            CatItems[0].id == 4 && CatItems[0].name.empty();
+                CatItems[0].id == 4 && CatItems[0].name.empty();
             std::_Exit(ok ? 0 : 1);
         },
         ::testing::ExitedWithCode(0), "");

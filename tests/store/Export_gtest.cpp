@@ -7,8 +7,8 @@
 #include <sstream>
 #include <streambuf>
 
-#include "store/Db_funcs.h"
 #include "platform/OutputFile.h"
+#include "store/Db_funcs.h"
 #include "tests/store/TestSupport.h"
 
 using namespace storetest;
@@ -69,7 +69,8 @@ std::string TextByCategoryQueries(const Rows& categories, const std::function<Ro
     std::string out;
     for (const Row& category : categories) {
         out += "[" + category[1] + "]\n";
-        for (const Row& link : query("select coalesce(LINK,'') from LINKS where CAT_ID=" + category[0] + " order by POS"))
+        for (const Row& link :
+             query("select coalesce(LINK,'') from LINKS where CAT_ID=" + category[0] + " order by POS"))
             out += link[0] + "\n";
     }
     return out;
@@ -90,13 +91,13 @@ TEST_F(ExportTest, TheWholeCatalogueInTheOrderOfOneQueryPerCategory)
     const std::string positions[] = {"0", "1", "1", "2", "NULL", "'x'", "-3", "2"};
     for (int id = 0; id <= 14; ++id)
         sql += "insert into CATEGS values(" + std::to_string(id) + "," + positions[next(8)] + ",'K" +
-               std::to_string(id) + "','');";
+            std::to_string(id) + "','');";
     for (int id = 1; id <= 40000; ++id) {
         const unsigned category = next(16);  // 13 to 15: none (13 and 14 stay empty), 15: NULL
         const std::string catId = category == 15 ? "NULL" : std::to_string(category <= 12 ? category : 90 + category);
         const std::string pos = next(50) == 0 ? "NULL" : std::to_string(next(12));
         sql += "insert into LINKS values(" + std::to_string(id) + "," + catId + "," + pos + ",'http://x.pl/" +
-               std::to_string(id) + "/" + std::string(next(40), 'a') + "','d');";
+            std::to_string(id) + "/" + std::string(next(40), 'a') + "','d');";
     }
     Seed(sql + "COMMIT;");
     Rows categories = Q("select ID, NAME from CATEGS order by POS");
@@ -136,14 +137,19 @@ TEST_F(ExportTest, HtmlEscapesMarkupAndTextDoesNot)
     const std::string descr = "<b>Tom & \"Jerry\"</b> it's";
     const std::string name = "R&D <\"x\">";
     const std::string lodz = Cp1250("łódź");
-    Seed("insert into CATEGS values(1,0," + Quote(name) + ",'');"
-         "insert into LINKS values(1,1,0," + Quote(link) + "," + Quote(descr) + ");"
-         "insert into LINKS values(2,1,1," + Quote(lodz) + "," + Quote(lodz) + ");");
+    Seed("insert into CATEGS values(1,0," + Quote(name) +
+         ",'');"
+         "insert into LINKS values(1,1,0," +
+         Quote(link) + "," + Quote(descr) +
+         ");"
+         "insert into LINKS values(2,1,1," +
+         Quote(lodz) + "," + Quote(lodz) + ");");
     EXPECT_EQ(Html(1),
               "<p>[R&amp;D &lt;&quot;x&quot;&gt;]</p>\n"
               "<A href=\"http://a.pl/?a=1&amp;b=&lt;2&gt;&quot;'\">http://a.pl/?a=1&amp;b=&lt;2&gt;&quot;'</A> "
               "&lt;b&gt;Tom &amp; &quot;Jerry&quot;&lt;/b&gt; it's<br>\n"
-              "<A href=\"%C5%82%C3%B3d%C5%BA\">" + lodz + "</A> " + lodz + "<br>\n");
+              "<A href=\"%C5%82%C3%B3d%C5%BA\">" +
+                  lodz + "</A> " + lodz + "<br>\n");
     EXPECT_EQ(Text(1), "[" + name + "]\n" + link + "\n" + lodz + "\n");
 }
 
@@ -180,8 +186,9 @@ TEST_F(ExportTest, TheHrefIsAnAddressThatABrowserOpens)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         X("delete from LINKS; insert into LINKS values(1,1,0," + Quote(c.link) + "," + Quote(descr) + ");");
-        EXPECT_EQ(Html(1), "<p>[A]</p>\n<A href=\"" + c.href + "\">" + c.text + "</A> " + Cp1250("opis ż") +
-                               " &amp; &lt;b&gt;<br>\n");
+        EXPECT_EQ(Html(1),
+                  "<p>[A]</p>\n<A href=\"" + c.href + "\">" + c.text + "</A> " + Cp1250("opis ż") +
+                      " &amp; &lt;b&gt;<br>\n");
         EXPECT_EQ(Text(1), "[A]\n" + c.link + "\n");
     }
 }

@@ -31,11 +31,10 @@ std::string L(int id, int catId, int pos, const std::string& link, const std::st
 
 // Categories Praca (1), Dom (2) and Gry (3); links zeta and alfa in Praca, beta
 // in Dom at position 7, an uncategorised link.
-const char* const kSeed =
-    "insert into CATEGS values(1,0,'Praca','p'); insert into CATEGS values(2,1,'Dom','d');"
-    "insert into CATEGS values(3,2,'Gry','g');"
-    "insert into LINKS values(1,1,0,'zeta','d1'); insert into LINKS values(2,1,1,'alfa','d2');"
-    "insert into LINKS values(3,2,7,'beta',''); insert into LINKS values(4,0,0,'u1','ud');";
+const char* const kSeed = "insert into CATEGS values(1,0,'Praca','p'); insert into CATEGS values(2,1,'Dom','d');"
+                          "insert into CATEGS values(3,2,'Gry','g');"
+                          "insert into LINKS values(1,1,0,'zeta','d1'); insert into LINKS values(2,1,1,'alfa','d2');"
+                          "insert into LINKS values(3,2,7,'beta',''); insert into LINKS values(4,0,0,'u1','ud');";
 
 class FacadeTest : public StoreTest {
 protected:
@@ -125,12 +124,14 @@ TEST_F(FacadeTest, LinkLinesFollowPositionsWhateverTheIds)
          "insert into LINKS values(3,1,'7x','tekst','');");
     Lines links = {"kept"};
     ASSERT_EQ(DbGetLinks(dir, links, 1), DbOk);
-    EXPECT_EQ(links, (Lines{"kept", L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"),
-                            L(2147483647, 1, 2, "wielki", "d"), L(3, 1, 0, "tekst")}));
+    EXPECT_EQ(links,
+              (Lines{"kept", L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"), L(2147483647, 1, 2, "wielki", "d"),
+                     L(3, 1, 0, "tekst")}));
     links.clear();
     ASSERT_EQ(DbGetLinks(dir, links, -1), DbOk);
-    EXPECT_EQ(links, (Lines{L(9, 2, 0, ""), L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"),
-                            L(2147483647, 1, 2, "wielki", "d"), L(3, 1, 0, "tekst")}));
+    EXPECT_EQ(links,
+              (Lines{L(9, 2, 0, ""), L(5, 1, 1, "a&b<c", "x"), L(6, 1, 1, "druga", "y"),
+                     L(2147483647, 1, 2, "wielki", "d"), L(3, 1, 0, "tekst")}));
     ExpectClosed();
 }
 
@@ -240,8 +241,9 @@ TEST_F(FacadeTest, SearchLinesCarryTheCategoryOfStoredCategories)
 TEST_F(FacadeTest, TaggedTextsRoundTripThroughTheStore)
 {
     const std::vector<std::string> values = {
-        "<i>", "</i>", "<c>", "</c>", "<p>", "</p>", "<l>", "</l>", "<d>", "</d>", "<n>", "</n>",
-        "<j>", "</j>", "<k>", "</k>", "&lt;", "&amp;", "&", "x</l><d>y</d>", "it's \"q\" <b>&",
+        "<i>",  "</i>", "<c>",  "</c>",  "<p>",  "</p>",          "<l>",
+        "</l>", "<d>",  "</d>", "<n>",   "</n>", "<j>",           "</j>",
+        "<k>",  "</k>", "&lt;", "&amp;", "&",    "x</l><d>y</d>", "it's \"q\" <b>&",
     };
     Lines catLines;
     for (size_t i = 0; i < values.size(); ++i)
@@ -356,9 +358,8 @@ TEST_F(FacadeTest, LongTextsKeepEveryField)
 namespace {
 
 // Fifty more links in Praca, ids 10 to 59, and their lines.
-const char* const kFiftyLinks =
-    "with recursive n(i) as (select 10 union all select i + 1 from n where i < 59) "
-    "insert into LINKS select i, 1, i, 'x' || i, '' from n;";
+const char* const kFiftyLinks = "with recursive n(i) as (select 10 union all select i + 1 from n where i < 59) "
+                                "insert into LINKS select i, 1, i, 'x' || i, '' from n;";
 
 Lines FiftyLinkLines()
 {
@@ -465,8 +466,7 @@ TEST_F(FacadeTest, AFailedReadEndsTheCallWithItsCode)
          "no such column: POS"},
         {"DbAddLinks", noPos, [&] { return DbAddLinks(dir, {L(-1, 1, 0, "new")}, 2); }, DbQueryFailed,
          "no such column: POS"},
-        {"DbSortLinksByName", noLink, [&] { return DbSortLinksByName(dir, 1); }, DbQueryFailed,
-         "no such column: LINK"},
+        {"DbSortLinksByName", noLink, [&] { return DbSortLinksByName(dir, 1); }, DbQueryFailed, "no such column: LINK"},
         {"DbExportText categories", catsNoPos, [&] { return DbExportText(dir, stream, -1); }, DbQueryFailed,
          "no such column: POS"},
         {"DbExportText links", noPos, [&] { return DbExportText(dir, stream, -1); }, DbQueryFailed,
@@ -500,27 +500,46 @@ TEST_F(FacadeTest, AFailedWriteReportsWriteFailed)
         std::function<int()> run;
     } cases[] = {
         {"DbInsertLinks", "", "BEFORE INSERT ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")}); }},
+         [&] {
+             return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")});
+         }},
         {"DbAddLinks", "", "BEFORE INSERT ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbAddLinks(dir, {L(-1, 0, 0, "ok"), L(-1, 0, 0, "boom")}, 3); }},
+         [&] {
+             return DbAddLinks(dir, {L(-1, 0, 0, "ok"), L(-1, 0, 0, "boom")}, 3);
+         }},
         {"DbAddCategories", "", "BEFORE INSERT ON CATEGS WHEN NEW.NAME='boom'",
-         [&] { return DbAddCategories(dir, {C(-1, 5, "ok"), C(-1, 6, "boom")}); }},
+         [&] {
+             return DbAddCategories(dir, {C(-1, 5, "ok"), C(-1, 6, "boom")});
+         }},
         {"DbUpdateLinks", "", "BEFORE UPDATE ON LINKS WHEN NEW.LINK='boom'",
-         [&] { return DbUpdateLinks(dir, {L(1, 1, 0, "ok"), L(2, 1, 1, "boom")}); }},
+         [&] {
+             return DbUpdateLinks(dir, {L(1, 1, 0, "ok"), L(2, 1, 1, "boom")});
+         }},
         {"DbUpdateCategories", "", "BEFORE UPDATE ON CATEGS WHEN NEW.NAME='boom'",
-         [&] { return DbUpdateCategories(dir, {C(1, 0, "ok"), C(2, 1, "boom")}); }},
+         [&] {
+             return DbUpdateCategories(dir, {C(1, 0, "ok"), C(2, 1, "boom")});
+         }},
         {"DbSaveCategoryOrder", "", "BEFORE UPDATE ON CATEGS WHEN OLD.NAME='Dom'",
-         [&] { return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), C(2, 1, "Dom"), C(1, 2, "Praca")}); }},
+         [&] {
+             return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), C(2, 1, "Dom"), C(1, 2, "Praca")});
+         }},
         {"DbSaveLinkOrder", "", "BEFORE UPDATE ON LINKS WHEN OLD.LINK='alfa'",
-         [&] { return DbSaveLinkOrder(dir, {L(1, 3, 4, "zeta"), L(2, 3, 5, "alfa")}); }},
+         [&] {
+             return DbSaveLinkOrder(dir, {L(1, 3, 4, "zeta"), L(2, 3, 5, "alfa")});
+         }},
         {"DbMoveLinks", "", "BEFORE UPDATE ON LINKS WHEN OLD.LINK='alfa'",
-         [&] { return DbMoveLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}, 2); }},
-        {"DbSortLinksByName", "", "BEFORE UPDATE ON LINKS",
-         [&] { return DbSortLinksByName(dir, 1); }},
+         [&] {
+             return DbMoveLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}, 2);
+         }},
+        {"DbSortLinksByName", "", "BEFORE UPDATE ON LINKS", [&] { return DbSortLinksByName(dir, 1); }},
         {"DbDeleteLinks", "", "BEFORE DELETE ON LINKS WHEN OLD.LINK='zeta'",
-         [&] { return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")}); }},
+         [&] {
+             return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), L(2, 1, 1, "alfa")});
+         }},
         {"DbDeleteCategories", "", "BEFORE DELETE ON CATEGS WHEN OLD.NAME='Dom'",
-         [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca"), C(2, 1, "Dom")}); }},
+         [&] {
+             return DbDeleteCategories(dir, {C(1, 0, "Praca"), C(2, 1, "Dom")});
+         }},
         {"DbCheckVersion", "insert into DB_VER values(1,0)", "BEFORE INSERT ON DB_VER",
          [&] { return DbCheckVersion(dir); }},
         {"DbImportLegacyFolder", "", "BEFORE INSERT ON CATEGS WHEN NEW.NAME='boom'",
@@ -551,16 +570,46 @@ TEST_F(FacadeTest, ANonNumericFieldThrowsAndStoresNothing)
     const std::string bad = "<i>1</i><c>1</c><p>x</p><l>bad</l><d></d>";
     const std::string badCat = "<i>1</i><p>x</p><n>bad</n><d></d>";
     const Call cases[] = {
-        {"DbInsertLinks", [&] { return DbInsertLinks(dir, {L(-1, 1, 0, "good"), bad}); }},
-        {"DbAddLinks", [&] { return DbAddLinks(dir, {L(-1, 1, 0, "good"), bad}, 1); }},
-        {"DbMoveLinks", [&] { return DbMoveLinks(dir, {L(3, 1, 0, "beta"), bad}, 1); }},
-        {"DbUpdateLinks", [&] { return DbUpdateLinks(dir, {L(1, 1, 0, "good"), bad}); }},
-        {"DbDeleteLinks", [&] { return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), bad}); }},
-        {"DbSaveLinkOrder", [&] { return DbSaveLinkOrder(dir, {L(1, 2, 9, "zeta"), bad}); }},
-        {"DbAddCategories", [&] { return DbAddCategories(dir, {C(-1, 0, "good"), badCat}); }},
-        {"DbUpdateCategories", [&] { return DbUpdateCategories(dir, {C(1, 0, "good"), badCat}); }},
-        {"DbDeleteCategories", [&] { return DbDeleteCategories(dir, {C(1, 0, "good"), badCat}); }},
-        {"DbSaveCategoryOrder", [&] { return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), badCat}); }},
+        {"DbInsertLinks",
+         [&] {
+             return DbInsertLinks(dir, {L(-1, 1, 0, "good"), bad});
+         }},
+        {"DbAddLinks",
+         [&] {
+             return DbAddLinks(dir, {L(-1, 1, 0, "good"), bad}, 1);
+         }},
+        {"DbMoveLinks",
+         [&] {
+             return DbMoveLinks(dir, {L(3, 1, 0, "beta"), bad}, 1);
+         }},
+        {"DbUpdateLinks",
+         [&] {
+             return DbUpdateLinks(dir, {L(1, 1, 0, "good"), bad});
+         }},
+        {"DbDeleteLinks",
+         [&] {
+             return DbDeleteLinks(dir, {L(1, 1, 0, "zeta"), bad});
+         }},
+        {"DbSaveLinkOrder",
+         [&] {
+             return DbSaveLinkOrder(dir, {L(1, 2, 9, "zeta"), bad});
+         }},
+        {"DbAddCategories",
+         [&] {
+             return DbAddCategories(dir, {C(-1, 0, "good"), badCat});
+         }},
+        {"DbUpdateCategories",
+         [&] {
+             return DbUpdateCategories(dir, {C(1, 0, "good"), badCat});
+         }},
+        {"DbDeleteCategories",
+         [&] {
+             return DbDeleteCategories(dir, {C(1, 0, "good"), badCat});
+         }},
+        {"DbSaveCategoryOrder",
+         [&] {
+             return DbSaveCategoryOrder(dir, {C(3, 0, "Gry"), badCat});
+         }},
     };
     Seed(kSeed);
     const Rows before = Dump(db);
@@ -589,18 +638,31 @@ TEST_F(FacadeTest, ACallMadeWhileAnotherRunsIsRefused)
         const char* check;
         Rows rows;
     } outers[] = {
-        {"DbInsertLinks", [&] { return DbInsertLinks(dir, {L(-1, 3, 0, "n1"), L(-1, 3, 1, "n2"), L(-1, 3, 2, "n3")}); },
-         "select POS, LINK from LINKS where CAT_ID=3 order by ID", {{"0", "n1"}, {"1", "n2"}, {"2", "n3"}}},
-        {"DbAddLinks", [&] { return DbAddLinks(dir, {L(-1, 0, 0, "n1"), L(-1, 0, 0, "n2")}, 2); },
-         "select POS, LINK from LINKS where CAT_ID=2 order by ID", {{"7", "beta"}, {"8", "n1"}, {"9", "n2"}}},
-        {"DbAddCategories", [&] { return DbAddCategories(dir, {C(-1, 5, "c1"), C(-1, 6, "c2")}); },
-         "select POS, NAME from CATEGS where ID > 3 order by ID", {{"5", "c1"}, {"6", "c2"}}},
+        {"DbInsertLinks",
+         [&] {
+             return DbInsertLinks(dir, {L(-1, 3, 0, "n1"), L(-1, 3, 1, "n2"), L(-1, 3, 2, "n3")});
+         },
+         "select POS, LINK from LINKS where CAT_ID=3 order by ID",
+         {{"0", "n1"}, {"1", "n2"}, {"2", "n3"}}},
+        {"DbAddLinks",
+         [&] {
+             return DbAddLinks(dir, {L(-1, 0, 0, "n1"), L(-1, 0, 0, "n2")}, 2);
+         },
+         "select POS, LINK from LINKS where CAT_ID=2 order by ID",
+         {{"7", "beta"}, {"8", "n1"}, {"9", "n2"}}},
+        {"DbAddCategories",
+         [&] {
+             return DbAddCategories(dir, {C(-1, 5, "c1"), C(-1, 6, "c2")});
+         },
+         "select POS, NAME from CATEGS where ID > 3 order by ID",
+         {{"5", "c1"}, {"6", "c2"}}},
         {"DbImportLegacyFolder",
          [&] {
              MakeFiles(temp + "run/", {{"kategorie", "<n>c1</n>\n<n>c2</n>\n"}, {"kat1", "<n>l1</n><o>o1</o>\n"}});
              return DbImportLegacyFolder(dir, temp, "run/");
          },
-         "select POS, NAME from CATEGS where ID > 3 order by ID", {{"1", "c1"}, {"2", "c2"}}},
+         "select POS, NAME from CATEGS where ID > 3 order by ID",
+         {{"1", "c1"}, {"2", "c2"}}},
     };
     for (const auto& outer : outers) {
         SCOPED_TRACE(outer.name);
@@ -656,7 +718,10 @@ TEST_F(FacadeTest, ACallMadeWhileAMessageIsShownIsRefused)
     } cases[] = {
         {"a failed write",
          "CREATE TRIGGER t BEFORE INSERT ON LINKS WHEN NEW.LINK='boom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [&] { return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")}); }, DbWriteFailed},
+         [&] {
+             return DbInsertLinks(dir, {L(-1, 3, 0, "ok"), L(-1, 3, 1, "boom")});
+         },
+         DbWriteFailed},
         {"a failed read", "ALTER TABLE LINKS RENAME TO L0; CREATE VIEW LINKS AS SELECT ID FROM L0;",
          [&] {
              Lines out;
@@ -703,13 +768,14 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
          "database is locked"},
         {"BEGIN IMMEDIATE", [&] { return DbDeleteCategories(dir, {C(1, 0, "Praca")}); }, DbWriteFailed,
          "database is locked"},
-        {"BEGIN IMMEDIATE", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }, DbWriteFailed,
-         "database is locked"},
+        {"BEGIN IMMEDIATE", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }, DbWriteFailed, "database is locked"},
         // Locked while it is opened: the open failure names the file.
-        {"BEGIN EXCLUSIVE", [&] {
+        {"BEGIN EXCLUSIVE",
+         [&] {
              Lines out;
              return DbGetCategories(dir, out);
-         }, DbOpenFailed, "database is locked\n" + db},
+         },
+         DbOpenFailed, "database is locked\n" + db},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.lock);
@@ -736,12 +802,15 @@ TEST_F(FacadeTest, ALockReleasedWithinTheWaitLetsTheCallThrough)
         const char* check;
         Rows rows;
     } cases[] = {
-        {"DbDeleteLinks", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); },
-         "select count(*) from LINKS", {{"4"}}},
-        {"DbAddLinks", [&] { return DbAddLinks(dir, {L(-1, 0, 0, "new")}, 2); },
-         "select ID, POS from LINKS where CAT_ID=2 order by POS", {{"3", "7"}, {"60", "8"}}},
-        {"DbUpdateCategories", [&] { return DbUpdateCategories(dir, {C(3, 2, "Gry2")}); },
-         "select NAME from CATEGS where ID=3", {{"Gry2"}}},
+        {"DbDeleteLinks", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }, "select count(*) from LINKS", {{"4"}}},
+        {"DbAddLinks",
+         [&] { return DbAddLinks(dir, {L(-1, 0, 0, "new")}, 2); },
+         "select ID, POS from LINKS where CAT_ID=2 order by POS",
+         {{"3", "7"}, {"60", "8"}}},
+        {"DbUpdateCategories",
+         [&] { return DbUpdateCategories(dir, {C(3, 2, "Gry2")}); },
+         "select NAME from CATEGS where ID=3",
+         {{"Gry2"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -772,8 +841,8 @@ TEST_F(FacadeTest, AReadOnlyCatalogueIsReadAndRefusesEachWriteOnce)
     std::ostringstream stream;
     std::vector<Call> calls = EveryCall(dir, out, stream, temp);
     calls.push_back({"DbDeleteLinks of fifty", [&] { return DbDeleteLinks(dir, FiftyLinkLines()); }});
-    const std::set<std::string> reads = {"DbInit",         "DbCheckVersion", "DbSearchLinks", "DbGetCategories",
-                                         "DbGetLinks",     "DbExportText",   "DbExportHtml"};
+    const std::set<std::string> reads = {"DbInit",     "DbCheckVersion", "DbSearchLinks", "DbGetCategories",
+                                         "DbGetLinks", "DbExportText",   "DbExportHtml"};
     for (const auto& call : calls) {
         SCOPED_TRACE(call.name);
         MakeFiles(temp + "run/", {{"kategorie", "<n>A</n>\n"}});
@@ -803,32 +872,72 @@ TEST_F(FacadeTest, AppendedCategoriesGoLastAlsoAfterTheLargestPosition)
         std::string tiedPos;  // of categories 2 and 5
         Rows categories;      // (ID, POS, NAME) by position afterwards
     } cases[] = {
-        {"room for both", "2147483645", "5",
-         {{"3", "-2147483648", "first"}, {"2", "5", "b"}, {"5", "5", "c"}, {"1", "2147483645", "last"},
-          {"6", "2147483646", "n1"}, {"7", "2147483647", "n2"}}},
-        {"room for one", "2147483646", "5",
-         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+        {"room for both",
+         "2147483645",
+         "5",
+         {{"3", "-2147483648", "first"},
+          {"2", "5", "b"},
+          {"5", "5", "c"},
+          {"1", "2147483645", "last"},
+          {"6", "2147483646", "n1"},
+          {"7", "2147483647", "n2"}}},
+        {"room for one",
+         "2147483646",
+         "5",
+         {{"3", "0", "first"},
+          {"2", "1", "b"},
+          {"5", "2", "c"},
+          {"1", "3", "last"},
+          {"6", "4", "n1"},
           {"7", "5", "n2"}}},
-        {"no room", "2147483647", "5",
-         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+        {"no room",
+         "2147483647",
+         "5",
+         {{"3", "0", "first"},
+          {"2", "1", "b"},
+          {"5", "2", "c"},
+          {"1", "3", "last"},
+          {"6", "4", "n1"},
           {"7", "5", "n2"}}},
-        {"beyond 32 bits", "9999999999", "5",
-         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+        {"beyond 32 bits",
+         "9999999999",
+         "5",
+         {{"3", "0", "first"},
+          {"2", "1", "b"},
+          {"5", "2", "c"},
+          {"1", "3", "last"},
+          {"6", "4", "n1"},
           {"7", "5", "n2"}}},
-        {"no whole number", "'x'", "5",
-         {{"3", "0", "first"}, {"2", "1", "b"}, {"5", "2", "c"}, {"1", "3", "last"}, {"6", "4", "n1"},
+        {"no whole number",
+         "'x'",
+         "5",
+         {{"3", "0", "first"},
+          {"2", "1", "b"},
+          {"5", "2", "c"},
+          {"1", "3", "last"},
+          {"6", "4", "n1"},
           {"7", "5", "n2"}}},
-        {"every position below 1", "-3", "-5",
-         {{"3", "-2147483648", "first"}, {"2", "-5", "b"}, {"5", "-5", "c"}, {"1", "-3", "last"},
-          {"6", "1", "n1"}, {"7", "2", "n2"}}},
+        {"every position below 1",
+         "-3",
+         "-5",
+         {{"3", "-2147483648", "first"},
+          {"2", "-5", "b"},
+          {"5", "-5", "c"},
+          {"1", "-3", "last"},
+          {"6", "1", "n1"},
+          {"7", "2", "n2"}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         std::remove(db.c_str());
         // In their order: 3, then 2 and 5 at the same position, then 1.
-        Seed("insert into CATEGS values(1," + c.lastPos + ",'last','');"
-             "insert into CATEGS values(2," + c.tiedPos + ",'b',''); insert into CATEGS values(3,-2147483648,'first','');"
-             "insert into CATEGS values(5," + c.tiedPos + ",'c',''); insert into LINKS values(1,1,0,'l','');");
+        Seed("insert into CATEGS values(1," + c.lastPos +
+             ",'last','');"
+             "insert into CATEGS values(2," +
+             c.tiedPos +
+             ",'b',''); insert into CATEGS values(3,-2147483648,'first','');"
+             "insert into CATEGS values(5," +
+             c.tiedPos + ",'c',''); insert into LINKS values(1,1,0,'l','');");
         messages.clear();
         EXPECT_EQ(append(), DbOk);
         EXPECT_TRUE(messages.texts().empty());
@@ -870,20 +979,45 @@ TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
         std::vector<std::string> order;  // category 1 by position afterwards
         Rows positions;                  // its (ID, POS) in that order
     } cases[] = {
-        {"add, room for both", "2147483645", add, {"3", "2", "5", "1", "22", "23"},
-         {{"3", "-2147483648"}, {"2", "5"}, {"5", "5"}, {"1", "2147483645"}, {"22", "2147483646"},
+        {"add, room for both",
+         "2147483645",
+         add,
+         {"3", "2", "5", "1", "22", "23"},
+         {{"3", "-2147483648"},
+          {"2", "5"},
+          {"5", "5"},
+          {"1", "2147483645"},
+          {"22", "2147483646"},
           {"23", "2147483647"}}},
-        {"add, room for one", "2147483646", add, {"3", "2", "5", "1", "22", "23"},
+        {"add, room for one",
+         "2147483646",
+         add,
+         {"3", "2", "5", "1", "22", "23"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
-        {"add, no room", "2147483647", add, {"3", "2", "5", "1", "22", "23"},
+        {"add, no room",
+         "2147483647",
+         add,
+         {"3", "2", "5", "1", "22", "23"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
-        {"move, no room", "2147483647", move, {"3", "2", "5", "1", "20", "21"},
+        {"move, no room",
+         "2147483647",
+         move,
+         {"3", "2", "5", "1", "20", "21"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"20", "4"}, {"21", "5"}}},
-        {"add, beyond 32 bits", "9999999999", add, {"3", "2", "5", "1", "22", "23"},
+        {"add, beyond 32 bits",
+         "9999999999",
+         add,
+         {"3", "2", "5", "1", "22", "23"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
-        {"move, beyond 32 bits", "9999999999", move, {"3", "2", "5", "1", "20", "21"},
+        {"move, beyond 32 bits",
+         "9999999999",
+         move,
+         {"3", "2", "5", "1", "20", "21"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"20", "4"}, {"21", "5"}}},
-        {"add, no whole number", "'x'", add, {"3", "2", "5", "1", "22", "23"},
+        {"add, no whole number",
+         "'x'",
+         add,
+         {"3", "2", "5", "1", "22", "23"},
          {{"3", "0"}, {"2", "1"}, {"5", "2"}, {"1", "3"}, {"22", "4"}, {"23", "5"}}},
     };
     for (const auto& c : cases) {
@@ -891,7 +1025,9 @@ TEST_F(FacadeTest, AppendedLinksGoLastAlsoAfterTheLargestPosition)
         std::remove(db.c_str());
         // Category 1 in its order: 3, then 2 and 5 at the same position, then 1.
         Seed("insert into CATEGS values(1,0,'Praca',''); insert into CATEGS values(2,1,'Dom','');"
-             "insert into LINKS values(1,1," + c.lastPos + ",'last','');"
+             "insert into LINKS values(1,1," +
+             c.lastPos +
+             ",'last','');"
              "insert into LINKS values(2,1,5,'b',''); insert into LINKS values(3,1,-2147483648,'first','');"
              "insert into LINKS values(5,1,5,'c',''); insert into LINKS values(20,2,7,'d1','');"
              "insert into LINKS values(21,2,8,'d2','');");
@@ -933,19 +1069,23 @@ TEST_F(FacadeTest, AppendedRecordsGoAfterThoseAddedWhileTheCallWaits)
         const char* check;
         Rows rows;
     } cases[] = {
-        {"DbAddLinks", "insert into LINKS values(70,2,8,'other','')",
+        {"DbAddLinks",
+         "insert into LINKS values(70,2,8,'other','')",
          [&] { return DbAddLinks(dir, {L(-1, 0, 0, "new")}, 2); },
          "select ID, POS, LINK from LINKS where CAT_ID=2 order by POS, ID",
          {{"3", "7", "beta"}, {"70", "8", "other"}, {"71", "9", "new"}}},
-        {"DbMoveLinks, no room after the other's", "insert into LINKS values(70,2,2147483647,'other','')",
+        {"DbMoveLinks, no room after the other's",
+         "insert into LINKS values(70,2,2147483647,'other','')",
          [&] { return DbMoveLinks(dir, {L(1, 1, 0, "zeta")}, 2); },
          "select ID, POS, LINK from LINKS where CAT_ID=2 order by POS, ID",
          {{"3", "0", "beta"}, {"70", "1", "other"}, {"1", "2", "zeta"}}},
-        {"DbAppendCategories", "insert into CATEGS values(9,3,'other','')",
+        {"DbAppendCategories",
+         "insert into CATEGS values(9,3,'other','')",
          [&] { return DbAppendCategories(dir, {C(-1, 0, "new")}); },
          "select ID, POS, NAME from CATEGS order by POS, ID",
          {{"1", "0", "Praca"}, {"2", "1", "Dom"}, {"3", "2", "Gry"}, {"9", "3", "other"}, {"10", "4", "new"}}},
-        {"DbAppendCategories, no room after the other's", "insert into CATEGS values(9,2147483647,'other','')",
+        {"DbAppendCategories, no room after the other's",
+         "insert into CATEGS values(9,2147483647,'other','')",
          [&] { return DbAppendCategories(dir, {C(-1, 0, "new")}); },
          "select ID, POS, NAME from CATEGS order by POS, ID",
          {{"1", "0", "Praca"}, {"2", "1", "Dom"}, {"3", "2", "Gry"}, {"9", "3", "other"}, {"10", "4", "new"}}},

@@ -21,9 +21,20 @@ namespace {
 
 // Every tag text of the line formats, and the entities themselves.
 const std::vector<std::string> kTrickyValues = {
-    "<i>", "</i>", "<c>", "</c>", "<p>", "</p>", "<l>", "</l>", "<d>", "</d>", "<n>", "</n>",
-    "<j>", "</j>", "<k>", "</k>", "<o>", "</o>", "&lt;", "&amp;", "&", "<", "a&amp;lt;b",
-    "x</l><d>y</d>", "</d><d>", "'quoted' \"double\" >", "",
+    "<i>",        "</i>",
+    "<c>",        "</c>",
+    "<p>",        "</p>",
+    "<l>",        "</l>",
+    "<d>",        "</d>",
+    "<n>",        "</n>",
+    "<j>",        "</j>",
+    "<k>",        "</k>",
+    "<o>",        "</o>",
+    "&lt;",       "&amp;",
+    "&",          "<",
+    "a&amp;lt;b", "x</l><d>y</d>",
+    "</d><d>",    "'quoted' \"double\" >",
+    "",
 };
 
 }  // namespace
@@ -36,11 +47,11 @@ TEST(TagCodec, ReadsFieldsOfPlainLines)
     } cases[] = {
         {cat, "<n>", "Bez kategorii"},
         {cat, "<p>", "0"},
-        {cat, "<x>", ""},                          // tag absent
-        {"<i>12", "<i>", ""},                      // closing tag absent
-        {"<i></i><p>3</p>", "<i>", ""},            // empty value
-        {"</p><p>5</p>", "<p>", ""},               // a closing tag before the opening one is the one found
-        {"<n>a</n>b</n>", "<n>", "a"},             // cut at the first closing tag
+        {cat, "<x>", ""},                              // tag absent
+        {"<i>12", "<i>", ""},                          // closing tag absent
+        {"<i></i><p>3</p>", "<i>", ""},                // empty value
+        {"</p><p>5</p>", "<p>", ""},                   // a closing tag before the opening one is the one found
+        {"<n>a</n>b</n>", "<n>", "a"},                 // cut at the first closing tag
         {"<l>a<d>b</l><d>c</d>", "<d>", "b</l><d>c"},  // unescaped tag text captures the read
         {"<p>1</p><p>2</p>", "<p>", "1"},
     };
@@ -57,10 +68,10 @@ TEST(TagCodec, GetTagValueUnescapesAndRawDoesNot)
         std::string line, value, raw;
     } cases[] = {
         {"<l>a&amp;b&lt;c></l>", "a&b<c>", "a&amp;b&lt;c>"},
-        {"<l>&amp;lt;</l>", "&lt;", "&amp;lt;"},     // one pass: the value was the text "&lt;"
+        {"<l>&amp;lt;</l>", "&lt;", "&amp;lt;"},  // one pass: the value was the text "&lt;"
         {"<l>&amp;amp;</l>", "&amp;", "&amp;amp;"},
         {"<l>&lt;/l></l>", "</l>", "&lt;/l>"},
-        {"<l>a & b</l>", "a & b", "a & b"},          // a lone ampersand stays
+        {"<l>a & b</l>", "a & b", "a & b"},  // a lone ampersand stays
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
@@ -270,7 +281,8 @@ TEST_F(EmptyFolderTest, RemovesNestedTreeWithReadOnlyAndHiddenFiles)
     File("f/sub/b", 0444);
     File("f/sub/deeper/.c", 0400);
     File("f/.hiddendir/d");
-    File("f/sub/\xB3\xF3" "d\x9F");  // a Windows-1250 name, not UTF-8
+    File("f/sub/\xB3\xF3"
+         "d\x9F");  // a Windows-1250 name, not UTF-8
 
     EmptyFolder(tmp.path() + "f/");
 
@@ -368,7 +380,10 @@ public:
     std::vector<int> replaced;
 };
 
-std::string L(int id, const std::string& text) { return LinkLine(id, 1, id, text, ""); }
+std::string L(int id, const std::string& text)
+{
+    return LinkLine(id, 1, id, text, "");
+}
 
 }  // namespace
 
@@ -376,9 +391,9 @@ TEST(MaxPosInListBoxTest, LargestPositionNeverBelowZero)
 {
     EXPECT_EQ(MaxPosInListBox(FakeBox()), 0);
     EXPECT_EQ(MaxPosInListBox(FakeBox({CategoryLine(-1, -1, "Wszystkie", "Wszystkie")})), 0);
-    EXPECT_EQ(MaxPosInListBox(FakeBox({LinkLine(1, 1, 3, "a", ""), LinkLine(2, 1, 7, "b", ""),
-                                       LinkLine(3, 1, 2, "c", "")})),
-              7);
+    EXPECT_EQ(
+        MaxPosInListBox(FakeBox({LinkLine(1, 1, 3, "a", ""), LinkLine(2, 1, 7, "b", ""), LinkLine(3, 1, 2, "c", "")})),
+        7);
     EXPECT_THROW(MaxPosInListBox(FakeBox({LinkLine(1, 1, 3, "a", ""), "<i>2</i><p>x</p>"})), EConvertError);
 }
 

@@ -21,16 +21,17 @@ protected:
     // links of the three category lines; kat4 lies beyond them. Windows line ends.
     void MakeLegacy()
     {
-        MakeFiles(legacy, {
-                              {"kategorie", "<n>Praca</n><x>ignored</x>\r\n<n>Dom's</n>\r\n<n>" + Cp1250("Gry łódź") +
-                                                "</n>\r\n"},
-                              {"kat0", "<n>http://u0</n><o>bez</o>\r\n<n>http://u1</n>\r\n"},
-                              {"kat1", "<n>http://it's.pl</n><o>it's &amp; more</o>\r\n"},
-                              {"kat2", "<n>d0</n><o>o0</o>\r\n<n>d1</n><o>&lt;b&gt;</o>\r\n<n>d2</n>\r\n"},
-                              {"kat3", "<n>g0</n>\r\n"},
-                              {"kat4", "<n>never</n>\r\n"},
-                              {"other.txt", "x"},
-                          });
+        MakeFiles(
+            legacy,
+            {
+                {"kategorie", "<n>Praca</n><x>ignored</x>\r\n<n>Dom's</n>\r\n<n>" + Cp1250("Gry łódź") + "</n>\r\n"},
+                {"kat0", "<n>http://u0</n><o>bez</o>\r\n<n>http://u1</n>\r\n"},
+                {"kat1", "<n>http://it's.pl</n><o>it's &amp; more</o>\r\n"},
+                {"kat2", "<n>d0</n><o>o0</o>\r\n<n>d1</n><o>&lt;b&gt;</o>\r\n<n>d2</n>\r\n"},
+                {"kat3", "<n>g0</n>\r\n"},
+                {"kat4", "<n>never</n>\r\n"},
+                {"other.txt", "x"},
+            });
     }
     Rows Links() const { return Q("select CAT_ID, POS, LINK, DESCR from LINKS order by CAT_ID, POS"); }
 
@@ -46,13 +47,14 @@ TEST_F(LegacyTest, ImportsIntoAnEmptyCatalogue)
     ASSERT_EQ(DbImportLegacyFolder(dir, temp, run), DbOk);
     EXPECT_EQ(Q("select ID, POS, NAME, DESCR from CATEGS order by ID"),
               (Rows{{"1", "1", "Praca", ""}, {"2", "2", "Dom's", ""}, {"3", "3", Cp1250("Gry łódź"), ""}}));
-    EXPECT_EQ(Links(), (Rows{{"0", "0", "http://u0", "bez"},
-                             {"0", "1", "http://u1", ""},
-                             {"1", "0", "http://its.pl", "it's &amp; more"},
-                             {"2", "0", "d0", "o0"},
-                             {"2", "1", "d1", "&lt;b&gt;"},
-                             {"2", "2", "d2", ""},
-                             {"3", "0", "g0", ""}}));
+    EXPECT_EQ(Links(),
+              (Rows{{"0", "0", "http://u0", "bez"},
+                    {"0", "1", "http://u1", ""},
+                    {"1", "0", "http://its.pl", "it's &amp; more"},
+                    {"2", "0", "d0", "o0"},
+                    {"2", "1", "d1", "&lt;b&gt;"},
+                    {"2", "2", "d2", ""},
+                    {"3", "0", "g0", ""}}));
     EXPECT_FALSE(PathExists(legacy));
     EXPECT_TRUE(PathExists(temp));
     EXPECT_EQ(OpenHandles(db), 0);
@@ -66,24 +68,29 @@ TEST_F(LegacyTest, LinksJoinTheirOwnCategoriesInAFilledCatalogue)
     MakeLegacy();
     ASSERT_EQ(DbImportLegacyFolder(dir, temp, run), DbOk);
     EXPECT_EQ(Q("select ID, POS, NAME from CATEGS order by ID"),
-              (Rows{{"1", "0", "Stare"}, {"2", "1", "Inne"}, {"3", "1", "Praca"}, {"4", "2", "Dom's"},
+              (Rows{{"1", "0", "Stare"},
+                    {"2", "1", "Inne"},
+                    {"3", "1", "Praca"},
+                    {"4", "2", "Dom's"},
                     {"5", "3", Cp1250("Gry łódź")}}));
-    EXPECT_EQ(Links(), (Rows{{"0", "0", "http://u0", "bez"},
-                             {"0", "1", "http://u1", ""},
-                             {"1", "0", "old", ""},
-                             {"3", "0", "http://its.pl", "it's &amp; more"},
-                             {"4", "0", "d0", "o0"},
-                             {"4", "1", "d1", "&lt;b&gt;"},
-                             {"4", "2", "d2", ""},
-                             {"5", "0", "g0", ""}}));
+    EXPECT_EQ(Links(),
+              (Rows{{"0", "0", "http://u0", "bez"},
+                    {"0", "1", "http://u1", ""},
+                    {"1", "0", "old", ""},
+                    {"3", "0", "http://its.pl", "it's &amp; more"},
+                    {"4", "0", "d0", "o0"},
+                    {"4", "1", "d1", "&lt;b&gt;"},
+                    {"4", "2", "d2", ""},
+                    {"5", "0", "g0", ""}}));
 }
 
 TEST_F(LegacyTest, ReadsTheFolderIntoTheBuffersAndRemovesIt)
 {
-    MakeFiles(legacy, {{"kategorie", "<n>A</n>\n\n<n>C</n>\n"},  // an empty line is a category too
-                       {"kat0", "<n>a</n>\n<n>b</n>\n"},
-                       {"kat1", "<n>c</n>\n<n>d</n>\n<n>e</n>\n"},
-                       {"kat3", "<n>f</n>\n"}});  // kat2 is missing
+    MakeFiles(legacy,
+              {{"kategorie", "<n>A</n>\n\n<n>C</n>\n"},  // an empty line is a category too
+               {"kat0", "<n>a</n>\n<n>b</n>\n"},
+               {"kat1", "<n>c</n>\n<n>d</n>\n<n>e</n>\n"},
+               {"kat3", "<n>f</n>\n"}});  // kat2 is missing
     MakeFiles(legacy + "sub/", {{"deep", "x"}});
     SQLiteClass s(db);
     CatItems = {CatItem(9, 9, "stale", "")};
@@ -138,8 +145,9 @@ TEST_F(LegacyTest, NulBytesAreDroppedAsTheFilesAreRead)
 {
     // A NUL would end the text in the inserts' SQL: dropped, the rest kept.
     const std::string nul(1, '\0');
-    MakeFiles(legacy, {{"kategorie", "<n>Pr" + nul + "aca</n>\r\n"},
-                       {"kat1", "<n>http://a" + nul + "b/after-nul</n><o>o" + nul + "pis</o>" + nul + "\r\n"}});
+    MakeFiles(legacy,
+              {{"kategorie", "<n>Pr" + nul + "aca</n>\r\n"},
+               {"kat1", "<n>http://a" + nul + "b/after-nul</n><o>o" + nul + "pis</o>" + nul + "\r\n"}});
     ASSERT_EQ(DbImportLegacyFolder(dir, temp, run), DbOk);
     EXPECT_EQ(Q("select NAME, length(cast(NAME as blob)) from CATEGS"), (Rows{{"Praca", "5"}}));
     EXPECT_EQ(Q("select LINK, length(cast(LINK as blob)), DESCR, length(cast(DESCR as blob)) from LINKS"),

@@ -25,8 +25,8 @@ TEST(LikeMatches, Table)
         {"abc", "abc", false, true},
         {"abc", "abcd", false, false},  // the whole text must match
         {"a_c", "abc", false, true},
-        {"a_c", "ac", false, false},     // "_" is exactly one character
-        {"a%c", "ac", false, true},      // "%" may be empty
+        {"a_c", "ac", false, false},  // "_" is exactly one character
+        {"a%c", "ac", false, true},   // "%" may be empty
         {"%a%b%c%", "xxaxxbxxcxx", false, true},
         {"%ab_d%", "abab_abcd", false, true},  // needs the way back after a false start
         {"%aab%", "aaab", false, true},

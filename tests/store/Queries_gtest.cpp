@@ -118,7 +118,7 @@ TEST_F(QueriesTest, SearchLinks)
         {"d_lta", SearchFlagLinks, -1, {4}},         // "_" is a wildcard
         {"t%0", SearchFlagDescriptions, -1, {2}},    // "%" too
         {"beta", 0, -1, {}},
-        {"beta", SearchFlagLinks, -2, {}},           // only -1 means every category
+        {"beta", SearchFlagLinks, -2, {}},  // only -1 means every category
         {"beta", SearchFlagLinks, 2, {}},
     };
     for (const auto& c : cases) {
@@ -173,7 +173,8 @@ TEST_F(QueriesTest, SaveChangedLinkPositionsWritesOnlyChangedRows)
                  LinkItem(5, 1, 4, "", "")};  // 4 and 5 are not in the map: old position 0
     ASSERT_EQ(s->SaveChangedLinkPositions(), 0);
     EXPECT_EQ(Q("select ID from written order by ID"), (Rows{{"2"}, {"5"}}));
-    EXPECT_EQ(Q("select ID, POS from LINKS order by ID"), (Rows{{"1", "2"}, {"2", "3"}, {"3", "5"}, {"4", "1"}, {"5", "4"}}));
+    EXPECT_EQ(Q("select ID, POS from LINKS order by ID"),
+              (Rows{{"1", "2"}, {"2", "3"}, {"3", "5"}, {"4", "1"}, {"5", "4"}}));
 }
 
 TEST_F(QueriesTest, DeleteCategoriesTakesTheirLinks)
@@ -203,8 +204,8 @@ TEST_F(QueriesTest, WritesRunInOneTransactionAndAFailedWriteChangesNothing)
          "CREATE TRIGGER t BEFORE INSERT ON LINKS WHEN NEW.LINK='boom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
          [] {
              CatItems = {CatItem(-1, 7, "c1", ""), CatItem(-1, 8, "c2", "")};
-             LinkItems = {LinkItem(-1, 7, 0, "n1", ""), LinkItem(-1, 7, 1, "n2", ""),
-                          LinkItem(-1, 7, 2, "boom", ""), LinkItem(-1, 7, 3, "n4", "")};
+             LinkItems = {LinkItem(-1, 7, 0, "n1", ""), LinkItem(-1, 7, 1, "n2", ""), LinkItem(-1, 7, 2, "boom", ""),
+                          LinkItem(-1, 7, 3, "n4", "")};
          },
          [](SQLiteClass& s) { return s.InsertAll(); },
          "select NAME from CATEGS where ID > 3 union all select LINK from LINKS where CAT_ID=7",
@@ -212,44 +213,57 @@ TEST_F(QueriesTest, WritesRunInOneTransactionAndAFailedWriteChangesNothing)
         {"UpdateLinks",
          "CREATE TRIGGER t BEFORE UPDATE ON LINKS WHEN NEW.LINK='boom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
          [] {
-             LinkItems = {LinkItem(1, 0, 0, "L1", "D1"), LinkItem(2, 0, 0, "boom", "D2"), LinkItem(3, 0, 0, "L3", "D3")};
+             LinkItems = {LinkItem(1, 0, 0, "L1", "D1"), LinkItem(2, 0, 0, "boom", "D2"),
+                          LinkItem(3, 0, 0, "L3", "D3")};
          },
          [](SQLiteClass& s) { return s.UpdateLinks(); },
          "select ID, CAT_ID, POS, LINK, DESCR from LINKS where ID <= 3 order by ID",
          {{"1", "1", "2", "L1", "D1"}, {"2", "1", "0", "boom", "D2"}, {"3", "2", "5", "L3", "D3"}}},
         {"UpdateCategories",
          "CREATE TRIGGER t BEFORE UPDATE ON CATEGS WHEN NEW.NAME='boom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { CatItems = {CatItem(1, 9, "N1", "D1"), CatItem(2, 9, "boom", "D2"), CatItem(3, 9, "N3", "D3")}; },
+         [] {
+             CatItems = {CatItem(1, 9, "N1", "D1"), CatItem(2, 9, "boom", "D2"), CatItem(3, 9, "N3", "D3")};
+         },
          [](SQLiteClass& s) { return s.UpdateCategories(); },
          "select ID, POS, NAME, DESCR from CATEGS order by ID",
          {{"1", "2", "N1", "D1"}, {"2", "0", "boom", "D2"}, {"3", "1", "N3", "D3"}}},
         {"SaveCategoryPositions",
          "CREATE TRIGGER t BEFORE UPDATE ON CATEGS WHEN OLD.NAME='Dom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { CatItems = {CatItem(1, 10, "", ""), CatItem(2, 11, "", ""), CatItem(3, 12, "", "")}; },
+         [] {
+             CatItems = {CatItem(1, 10, "", ""), CatItem(2, 11, "", ""), CatItem(3, 12, "", "")};
+         },
          [](SQLiteClass& s) { return s.SaveCategoryPositions(); },
          "select ID, POS, NAME from CATEGS order by ID",
          {{"1", "10", "Praca"}, {"2", "11", "Dom"}, {"3", "12", "Gry"}}},
         {"DeleteCategories",
          "CREATE TRIGGER t BEFORE DELETE ON CATEGS WHEN OLD.NAME='Dom' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { CatItems = {CatItem(1, 0, "", ""), CatItem(2, 0, "", ""), CatItem(3, 0, "", "")}; },
+         [] {
+             CatItems = {CatItem(1, 0, "", ""), CatItem(2, 0, "", ""), CatItem(3, 0, "", "")};
+         },
          [](SQLiteClass& s) { return s.DeleteCategories(); },
          "select 'C', ID from CATEGS union all select 'L', ID from LINKS order by 1, 2",
          {{"L", "4"}}},
         {"DeleteLinks",
          "CREATE TRIGGER t BEFORE DELETE ON LINKS WHEN OLD.LINK='Alfa' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { LinkItems = {LinkItem(1, 0, 0, "", ""), LinkItem(2, 0, 0, "", ""), LinkItem(3, 0, 0, "", "")}; },
+         [] {
+             LinkItems = {LinkItem(1, 0, 0, "", ""), LinkItem(2, 0, 0, "", ""), LinkItem(3, 0, 0, "", "")};
+         },
          [](SQLiteClass& s) { return s.DeleteLinks(); },
          "select ID from LINKS order by ID",
          {{"4"}, {"5"}}},
         {"SaveLinkCategories",
          "CREATE TRIGGER t BEFORE UPDATE ON LINKS WHEN OLD.LINK='Alfa' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { LinkItems = {LinkItem(1, 3, 5, "", ""), LinkItem(2, 3, 6, "", ""), LinkItem(3, 3, 7, "", "")}; },
+         [] {
+             LinkItems = {LinkItem(1, 3, 5, "", ""), LinkItem(2, 3, 6, "", ""), LinkItem(3, 3, 7, "", "")};
+         },
          [](SQLiteClass& s) { return s.SaveLinkCategories(); },
          "select ID, CAT_ID, POS from LINKS where ID <= 3 order by ID",
          {{"1", "3", "5"}, {"2", "3", "6"}, {"3", "3", "7"}}},
         {"SaveChangedLinkPositions",
          "CREATE TRIGGER t BEFORE UPDATE ON LINKS WHEN OLD.LINK='Alfa' BEGIN SELECT RAISE(ABORT,'boom'); END;",
-         [] { LinkItems = {LinkItem(1, 0, 8, "", ""), LinkItem(2, 0, 9, "", ""), LinkItem(3, 0, 10, "", "")}; },
+         [] {
+             LinkItems = {LinkItem(1, 0, 8, "", ""), LinkItem(2, 0, 9, "", ""), LinkItem(3, 0, 10, "", "")};
+         },
          [](SQLiteClass& s) { return s.SaveChangedLinkPositions(); },
          "select ID, CAT_ID, POS from LINKS where ID <= 3 order by ID",
          {{"1", "1", "8"}, {"2", "1", "9"}, {"3", "2", "10"}}},

@@ -36,24 +36,27 @@ std::vector<std::vector<std::string>> Dump(const std::vector<CatItem>& items)
 TEST_F(RecordsTest, CategoryLinesRoundTrip)
 {
     store.ParseCategoryLines({"<i>12</i><p>3</p><n>Praca</n><d></d>", CategoryLine(-1, 0, "a</n>b", "c</d><d>")});
-    EXPECT_EQ(Dump(CatItems), (std::vector<std::vector<std::string>>{{"12", "3", "Praca", ""},
-                                                                     {"-1", "0", "a</n>b", "c</d><d>"}}));
+    EXPECT_EQ(Dump(CatItems),
+              (std::vector<std::vector<std::string>>{{"12", "3", "Praca", ""}, {"-1", "0", "a</n>b", "c</d><d>"}}));
     std::vector<std::string> out = {"kept"};
     store.CategoriesToLines(out);
-    EXPECT_EQ(out, (std::vector<std::string>{"kept", "<i>12</i><p>3</p><n>Praca</n><d></d>",
-                                             "<i>-1</i><p>0</p><n>a&lt;/n>b</n><d>c&lt;/d>&lt;d></d>"}));
+    EXPECT_EQ(out,
+              (std::vector<std::string>{"kept", "<i>12</i><p>3</p><n>Praca</n><d></d>",
+                                        "<i>-1</i><p>0</p><n>a&lt;/n>b</n><d>c&lt;/d>&lt;d></d>"}));
 }
 
 TEST_F(RecordsTest, LinkLinesRoundTrip)
 {
     const std::string tricky = "x</l><d>&lt;&</d>";
     store.ParseLinkLines({LinkLine(-1, 0, 4, "http://a.pl/?a=1&b=2", ""), LinkLine(7, 3, 0, tricky, tricky)});
-    EXPECT_EQ(Dump(LinkItems), (std::vector<std::vector<std::string>>{{"-1", "0", "4", "http://a.pl/?a=1&b=2", ""},
-                                                                      {"7", "3", "0", tricky, tricky}}));
+    EXPECT_EQ(Dump(LinkItems),
+              (std::vector<std::vector<std::string>>{{"-1", "0", "4", "http://a.pl/?a=1&b=2", ""},
+                                                     {"7", "3", "0", tricky, tricky}}));
     std::vector<std::string> out;
     store.LinksToLines(out);
-    EXPECT_EQ(out, (std::vector<std::string>{"<i>-1</i><c>0</c><p>4</p><l>http://a.pl/?a=1&amp;b=2</l><d></d>",
-                                             LinkLine(7, 3, 0, tricky, tricky)}));
+    EXPECT_EQ(out,
+              (std::vector<std::string>{"<i>-1</i><c>0</c><p>4</p><l>http://a.pl/?a=1&amp;b=2</l><d></d>",
+                                        LinkLine(7, 3, 0, tricky, tricky)}));
 }
 
 TEST_F(RecordsTest, ParseLinkLinesAcceptsSearchResultLines)
@@ -100,8 +103,9 @@ TEST_F(RecordsTest, AddUncategorisedAppendsItsRecord)
 {
     CatItems = {CatItem(3, 0, "A", "")};
     store.AddUncategorised();
-    EXPECT_EQ(Dump(CatItems), (std::vector<std::vector<std::string>>{{"3", "0", "A", ""},
-                                                                     {"0", "0", "Bez kategorii", "Bez kategorii"}}));
+    EXPECT_EQ(
+        Dump(CatItems),
+        (std::vector<std::vector<std::string>>{{"3", "0", "A", ""}, {"0", "0", "Bez kategorii", "Bez kategorii"}}));
 }
 
 TEST_F(RecordsTest, RenumberRecordsOldPositions)
@@ -124,8 +128,9 @@ TEST_F(RecordsTest, AppendPositionsFollowsTheLargestPosition)
     LinkItems = {LinkItem(1, 2, 0, "a", ""), LinkItem(2, 3, 5, "b", ""), LinkItem(3, 0, 1, "c", ""),
                  LinkItem(7, 7, 7, "7", "7")};
     EXPECT_EQ(store.AppendPositions(4), 0);
-    EXPECT_EQ(Dump(LinkItems), (std::vector<std::vector<std::string>>{
-                                   {"1", "4", "8", "a", ""}, {"2", "4", "9", "b", ""}, {"3", "4", "10", "c", ""}}));
+    EXPECT_EQ(Dump(LinkItems),
+              (std::vector<std::vector<std::string>>{
+                  {"1", "4", "8", "a", ""}, {"2", "4", "9", "b", ""}, {"3", "4", "10", "c", ""}}));
 
     LinkItems = {LinkItem(0, 0, 0, "", "")};
     EXPECT_EQ(store.AppendPositions(4), 0);

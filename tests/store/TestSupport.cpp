@@ -37,11 +37,18 @@ MessageCapture::MessageCapture()
     previous_ = platform::SetMessageHook([this](const std::string& text) { texts_.push_back(text); });
 }
 
-MessageCapture::~MessageCapture() { platform::SetMessageHook(previous_); }
+MessageCapture::~MessageCapture()
+{
+    platform::SetMessageHook(previous_);
+}
 
-PumpHookGuard::PumpHookGuard(platform::PumpHook hook) : previous_(platform::SetPumpHook(std::move(hook))) {}
+PumpHookGuard::PumpHookGuard(platform::PumpHook hook) : previous_(platform::SetPumpHook(std::move(hook)))
+{}
 
-PumpHookGuard::~PumpHookGuard() { platform::SetPumpHook(previous_); }
+PumpHookGuard::~PumpHookGuard()
+{
+    platform::SetPumpHook(previous_);
+}
 
 namespace {
 
@@ -83,7 +90,10 @@ Rows Sql(const std::string& dbPath, const std::string& sql)
     return rows;
 }
 
-void ExecSql(const std::string& dbPath, const std::string& sql) { Sql(dbPath, sql); }
+void ExecSql(const std::string& dbPath, const std::string& sql)
+{
+    Sql(dbPath, sql);
+}
 
 std::string Quote(const std::string& text)
 {

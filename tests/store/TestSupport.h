@@ -97,8 +97,7 @@ bool CanWrite(const std::string& dbPath);
 // it holds the lock and commits them as it lets go; else nothing is written.
 class WriteLock {
 public:
-    explicit WriteLock(const std::string& dbPath,
-                       std::optional<std::chrono::milliseconds> releaseAfter = std::nullopt,
+    explicit WriteLock(const std::string& dbPath, std::optional<std::chrono::milliseconds> releaseAfter = std::nullopt,
                        std::string statements = "");
     ~WriteLock();
     WriteLock(const WriteLock&) = delete;

@@ -49,7 +49,7 @@ public:
 
     // One call as the library saw it.
     struct Call {
-        std::string exportName;                      // "_SprVer" or "_OpenArch"
+        std::string exportName;                         // "_SprVer" or "_OpenArch"
         std::vector<std::optional<std::string>> texts;  // nullopt: a null pointer
         // _SprVer: its mode; _OpenArch: the run subfolder as found during
         // the call: "0700" (its permission bits), "link", "file" or "none".

@@ -10,14 +10,14 @@
 
 #include <QApplication>
 
-#include "tests/CatalogueFaults.h"
 #include "platform/Clipboard.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
-#include "store/Db_funcs.h"
-#include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/QtText.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "tests/CatalogueFaults.h"
 #include "window/widgets/LineListBox.h"
 
 namespace fs = std::filesystem;
@@ -115,8 +115,8 @@ void WindowFixture::AddLinks(int catId, int count, const std::string& prefix)
     Lines lines;
     lines.reserve(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i)
-        lines.push_back(LinkLine(-1, catId, i, "http://" + prefix + std::to_string(i) + ".pl",
-                                 "Opis " + std::to_string(i)));
+        lines.push_back(
+            LinkLine(-1, catId, i, "http://" + prefix + std::to_string(i) + ".pl", "Opis " + std::to_string(i)));
     DbInsertLinks(SettingsFolder(), lines);
 }
 

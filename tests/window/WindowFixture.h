@@ -28,17 +28,17 @@
 
 #include <QApplication>
 #include <QString>
-#include <QTimer>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
-#include "tests/EnvGuard.h"
 #include "platform/IniFile.h"
-#include "window/widgets/LineListBox.h"
 #include "platform/testing/RecordingOpener.h"
 #include "platform/testing/ScriptedBoxes.h"
+#include "tests/EnvGuard.h"
 #include "tests/window/TestLibrary.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 class WindowFixture {
 public:
@@ -113,10 +113,10 @@ private:
 };
 
 // Fails the test when a box went unchecked or a question was unscripted.
-#define VERIFY_BOXES_DONE(fixture)                                       \
-    do {                                                                 \
-        const QString leftOver = (fixture).BoxesLeftOver();              \
-        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver));              \
+#define VERIFY_BOXES_DONE(fixture)                                                                                     \
+    do {                                                                                                               \
+        const QString leftOver = (fixture).BoxesLeftOver();                                                            \
+        QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver));                                                            \
     } while (false)
 
 // A UTF-8 literal of a test as the program's Windows-1250 bytes.

@@ -6,9 +6,9 @@
 #include <QMouseEvent>
 #include <QUrl>
 
+#include "platform/LinkOpening.h"
 #include "platform/Opener.h"
 #include "platform/QtText.h"
-#include "platform/LinkOpening.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ constexpr int kTextSize = 12;
 QString MailTarget()
 {
     return QStringLiteral("mailto:") + QString::fromUtf8(about::kEmail) + QStringLiteral("?subject=") +
-           QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(about::kMailSubject)));
+        QString::fromLatin1(QUrl::toPercentEncoding(QString::fromUtf8(about::kMailSubject)));
 }
 
 // The label's font style: underline alone, or no style at all.

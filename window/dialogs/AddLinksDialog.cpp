@@ -9,13 +9,13 @@
 #include <QPushButton>
 
 #include "platform/ButtonKeys.h"
-#include "window/widgets/CategoryCombo.h"
-#include "window/widgets/CheckListBox.h"
 #include "platform/Convert.h"
-#include "store/Db_funcs.h"
-#include "store/Funcs.h"
 #include "platform/ImageList.h"
 #include "platform/QtText.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/widgets/CategoryCombo.h"
+#include "window/widgets/CheckListBox.h"
 #include "window/widgets/RowPainting.h"
 
 namespace {
@@ -173,8 +173,8 @@ void TForm2::FormKeyDown(int key)
 void TForm2::CheckListBox1DrawItem(QPainter& painter, const QRect& rect, int index, bool selected)
 {
     const std::string candidate = CheckListBox1->Item(index);
-    rows::PaintImageTextRow(painter, rect, CheckListBox1->Color(), index, selected, images_,
-                            rows::LinkImage(candidate), platform::ToQString(candidate), /*imageTop=*/0);
+    rows::PaintImageTextRow(painter, rect, CheckListBox1->Color(), index, selected, images_, rows::LinkImage(candidate),
+                            platform::ToQString(candidate), /*imageTop=*/0);
 }
 
 void TForm2::ComboBox1DrawItem(QPainter& painter, const QRect& rect, int index, bool selected)

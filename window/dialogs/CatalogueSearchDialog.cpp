@@ -21,17 +21,17 @@
 
 #include "platform/ButtonKeys.h"
 #include "platform/Clipboard.h"
-#include "window/widgets/ColumnHeader.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
-#include "store/Db_funcs.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/QtText.h"
-#include "window/widgets/RowPainting.h"
 #include "platform/LinkOpening.h"
+#include "platform/QtText.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/ColumnHeader.h"
+#include "window/widgets/LineListBox.h"
+#include "window/widgets/RowPainting.h"
 
 namespace {
 
@@ -177,8 +177,8 @@ void TForm9::CreateResultPanel()
 
     headerModel_ = new QStandardItemModel(0, 3, this);
     HeaderControl1 = NewColumnHeader(
-        Panel1, headerModel_,
-        {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")}, kHeaderHeight);
+        Panel1, headerModel_, {QStringLiteral("Kategoria"), QStringLiteral("Znalezione linki"), QStringLiteral("Opis")},
+        kHeaderHeight);
     HeaderControl1->setStretchLastSection(false);
     HeaderControl1->setSectionResizeMode(0, QHeaderView::Interactive);
     HeaderControl1->setSectionResizeMode(1, QHeaderView::Stretch);  // fills the header
@@ -218,7 +218,8 @@ void TForm9::ConnectHandlers()
     ConnectClick(BitBtn2, &TForm9::BitBtn2Click);
     ConnectClick(BitBtn3, &TForm9::BitBtn3Click);
     const auto onTriggered = [this](QAction* action, void (TForm9::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
+        connect(action, &QAction::triggered, this,
+                [this, handler] { Guarded([this, handler] { (this->*handler)(); }); });
     };
     onTriggered(Otwrzlinkiwdomylnymprogramie1, &TForm9::Otwrzlinkiwdomylnymprogramie1Click);
     onTriggered(Kopiujzaznaczonelinkidoschowka1, &TForm9::Kopiujzaznaczonelinkidoschowka1Click);

@@ -48,7 +48,7 @@ public:
     void Usuwybranelinkizkatalogu1Click();
 
     std::string ArchiveFolder;
-    std::string QueryText;  // as sent to the store: small letters when case is ignored
+    std::string QueryText;      // as sent to the store: small letters when case is ignored
     bool LinksDeleted = false;  // set once the store has deleted links
 
     // ---- components

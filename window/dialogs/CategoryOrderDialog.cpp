@@ -4,11 +4,11 @@
 
 #include "platform/Boxes.h"
 #include "platform/ButtonKeys.h"
+#include "platform/ImageList.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/ImageList.h"
 #include "window/widgets/LineListBox.h"
-#include "platform/QtText.h"
 #include "window/widgets/RowPainting.h"
 
 namespace {
@@ -75,8 +75,7 @@ void TForm4::ConnectHandlers()
 }
 
 void TForm4::FormCreate()
-{
-}
+{}
 
 void TForm4::SetCategoryLines(const std::vector<std::string>& categoryLines)
 {
@@ -142,6 +141,5 @@ void TForm4::ListBox1DrawItem(QPainter& painter, const QRect& rect, int index, b
 {
     const QString name = platform::ToQString(GetTagValue(ListBox1->Item(index), "<n>"));
     // The image stands one pixel higher than in the main window's list.
-    rows::PaintImageTextRow(painter, rect, ListBox1->Color(), index, selected, images_, rows::kCategoryImage, name,
-                            0);
+    rows::PaintImageTextRow(painter, rect, ListBox1->Color(), index, selected, images_, rows::kCategoryImage, name, 0);
 }

@@ -8,11 +8,11 @@
 // The main window's folder, the "Archiwa" key and the lists never disagree:
 // the folder changes only once the new catalogue is open (or moved), and
 // "Archiwa" is written before it, so a failing write leaves both as they were.
-#include "store/Db_funcs.h"
 #include "platform/FileCopy.h"
 #include "platform/FileOps.h"
 #include "platform/Files.h"
 #include "platform/IniFile.h"
+#include "store/Db_funcs.h"
 #include "window/dialogs/OptionsDialog.h"
 #include "window/mainwindow/dovra_.h"
 
@@ -69,8 +69,8 @@ int TForm3::SwitchStep(int state, const std::string& newFolder, const std::strin
     case kLookForLegacyFiles:
         // One archive file is enough to ask; the pair is set aside only whole.
         return platform::FileExists(newFolder + kLegacyFile) || platform::FileExists(newFolder + kLegacyPart1)
-                   ? kAskToConvert
-                   : kNoDatabase;
+            ? kAskToConvert
+            : kNoDatabase;
     case kAskToConvert:
         return AskAboutLegacyFiles(newFolder);
     case kConvert:
@@ -175,9 +175,9 @@ void TForm3::OpenCatalogue(const std::string& newFolder, const std::string& oldF
     if (DbInit(newFolder) != DbOk) {
         // After a conversion the folder already points at the new one.
         form1_.ArchiveFolder = oldFolder;
-        form1_.boxes.MessageBox(
-            this, QStringLiteral("Nie można otworzyć bazy danych w wybranym katalogu archiwum linków."),
-            QStringLiteral("Ostrzeżenie"), kWarning);
+        form1_.boxes.MessageBox(this,
+                                QStringLiteral("Nie można otworzyć bazy danych w wybranym katalogu archiwum linków."),
+                                QStringLiteral("Ostrzeżenie"), kWarning);
         return;
     }
     try {

@@ -8,8 +8,7 @@
 
 GuardedDialog::GuardedDialog(QWidget* owner, platform::Boxes& boxes, Qt::WindowFlags flags)
     : QDialog(owner, flags), boxes_(boxes)
-{
-}
+{}
 
 std::function<bool()> GuardedDialog::BusyOr(std::function<bool()> ownerBusy)
 {

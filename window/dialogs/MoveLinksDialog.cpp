@@ -10,11 +10,11 @@
 #include <QVBoxLayout>
 
 #include "platform/ButtonKeys.h"
-#include "window/widgets/CategoryCombo.h"
 #include "platform/Convert.h"
-#include "store/Funcs.h"
 #include "platform/ImageList.h"
 #include "platform/QtText.h"
+#include "store/Funcs.h"
+#include "window/widgets/CategoryCombo.h"
 #include "window/widgets/RowPainting.h"
 
 namespace {
@@ -57,8 +57,7 @@ void TForm7::CreateComponents()
     ComboBox1->setPalette(palette);
     ComboBox1->setIconSize(QSize(images_.Width(), images_.Height()));
     ComboBox1->view()->setItemDelegate(new categorycombo::RowDelegate(
-        ComboBox1, [this](QPainter& p, const QRect& r, int i, bool s) { ComboBox1DrawItem(p, r, i, s); },
-        kItemHeight));
+        ComboBox1, [this](QPainter& p, const QRect& r, int i, bool s) { ComboBox1DrawItem(p, r, i, s); }, kItemHeight));
     ComboBox1->installEventFilter(this);
     groupLayout->addWidget(ComboBox1);
     layout->addWidget(GroupBox1);

@@ -10,13 +10,13 @@
 #include <QPushButton>
 #include <QVariant>
 
-#include "store/Funcs.h"
 #include "platform/ButtonKeys.h"
 #include "platform/IniFile.h"
-#include "window/widgets/UpDown.h"
-#include "window/widgets/RadioGroup.h"
 #include "platform/Timer.h"
+#include "store/Funcs.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/RadioGroup.h"
+#include "window/widgets/UpDown.h"
 
 namespace {
 

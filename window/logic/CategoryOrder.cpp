@@ -104,8 +104,7 @@ RowOrder CategoryOrderByName(const std::vector<std::string>& categoryLines)
 
     RowOrder order = Identity(categoryLines.size());
     std::stable_sort(order.begin(), order.end(), [&names](int left, int right) {
-        return CompareCategoryNames(names[static_cast<std::size_t>(left)],
-                                    names[static_cast<std::size_t>(right)]) < 0;
+        return CompareCategoryNames(names[static_cast<std::size_t>(left)], names[static_cast<std::size_t>(right)]) < 0;
     });
     return order;
 }

@@ -8,7 +8,7 @@ bool IsCandidate(const std::string& trimmed)
 {
     const std::string_view head = std::string_view(trimmed).substr(0, 4);
     return head.find("ed2k") != std::string_view::npos || head.find("http") != std::string_view::npos ||
-           head.find("www") != std::string_view::npos;
+        head.find("www") != std::string_view::npos;
 }
 
 void FilterCandidates(std::vector<std::string>& lines)

@@ -121,8 +121,7 @@ DuplicateLinks FindDuplicateLinks(const std::vector<std::string>& lines)
     groupOfText.reserve(texts.size());
     std::vector<std::pair<int, int>> duplicates;  // (group, row)
     for (int row = 0; row < static_cast<int>(texts.size()); ++row) {
-        const auto [it, first] =
-            groupOfText.try_emplace(texts[row], static_cast<int>(groupOfText.size()));
+        const auto [it, first] = groupOfText.try_emplace(texts[row], static_cast<int>(groupOfText.size()));
         if (!first)
             duplicates.emplace_back(it->second, row);
     }
@@ -139,8 +138,7 @@ DuplicateLinks FindDuplicateLinks(const std::vector<std::string>& lines)
     return result;
 }
 
-LinkMove MoveSelectedUp(const std::vector<std::string>& lines, const std::vector<int>& selectedRows,
-                        int focusRow)
+LinkMove MoveSelectedUp(const std::vector<std::string>& lines, const std::vector<int>& selectedRows, int focusRow)
 {
     const int count = static_cast<int>(lines.size());
     const std::vector<int> rows = SortedRows(selectedRows, count);
@@ -149,8 +147,7 @@ LinkMove MoveSelectedUp(const std::vector<std::string>& lines, const std::vector
     return MoveBlocks(lines, rows, focusRow, {[](int first, int) { return first - 1; }, -1});
 }
 
-LinkMove MoveSelectedDown(const std::vector<std::string>& lines, const std::vector<int>& selectedRows,
-                          int focusRow)
+LinkMove MoveSelectedDown(const std::vector<std::string>& lines, const std::vector<int>& selectedRows, int focusRow)
 {
     const int count = static_cast<int>(lines.size());
     const std::vector<int> rows = SortedRows(selectedRows, count);
@@ -180,8 +177,8 @@ std::string JoinDescriptions(const std::vector<std::string>& lines, const std::v
     return text;
 }
 
-std::vector<std::string> WithDescription(const std::vector<std::string>& lines,
-                                         const std::vector<int>& rows, const std::string& descr)
+std::vector<std::string> WithDescription(const std::vector<std::string>& lines, const std::vector<int>& rows,
+                                         const std::string& descr)
 {
     std::vector<std::string> result;
     result.reserve(rows.size());

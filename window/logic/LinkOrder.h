@@ -34,21 +34,19 @@ DuplicateLinks FindDuplicateLinks(const std::vector<std::string>& lines);
 // with the rows and the links trade places: every maximal block of selected
 // rows moves as a whole past its neighbour, which takes the block's far end.
 struct LinkMove {
-    bool moved = false;                   // false: nothing changed (see below)
-    std::vector<std::string> lines;       // every row after the move
-    std::vector<int> selectedRows;        // the moved links, at their new rows
-    int focusRow = -1;                    // the row of the link that had the focus
-    std::vector<int> changedRows;         // rows whose line changed, ascending
+    bool moved = false;                     // false: nothing changed (see below)
+    std::vector<std::string> lines;         // every row after the move
+    std::vector<int> selectedRows;          // the moved links, at their new rows
+    int focusRow = -1;                      // the row of the link that had the focus
+    std::vector<int> changedRows;           // rows whose line changed, ascending
     std::vector<std::string> changedLines;  // their new lines, for the store
 };
 
 // Nothing moves (moved false, the rest as given) unless some row is selected,
 // there are at least two rows and the first (up) / last (down) row is not
 // selected. focusRow -1 means no focused row.
-LinkMove MoveSelectedUp(const std::vector<std::string>& lines, const std::vector<int>& selectedRows,
-                        int focusRow);
-LinkMove MoveSelectedDown(const std::vector<std::string>& lines, const std::vector<int>& selectedRows,
-                          int focusRow);
+LinkMove MoveSelectedUp(const std::vector<std::string>& lines, const std::vector<int>& selectedRows, int focusRow);
+LinkMove MoveSelectedDown(const std::vector<std::string>& lines, const std::vector<int>& selectedRows, int focusRow);
 
 // The "<l>" texts of the rows joined by "\n", nothing after the last one.
 std::string JoinLinkTexts(const std::vector<std::string>& lines, const std::vector<int>& rows);
@@ -57,8 +55,8 @@ std::string JoinLinkTexts(const std::vector<std::string>& lines, const std::vect
 std::string JoinDescriptions(const std::vector<std::string>& lines, const std::vector<int>& rows);
 
 // The lines of the rows with their "<d>" set to descr (escaped), in row order.
-std::vector<std::string> WithDescription(const std::vector<std::string>& lines,
-                                         const std::vector<int>& rows, const std::string& descr);
+std::vector<std::string> WithDescription(const std::vector<std::string>& lines, const std::vector<int>& rows,
+                                         const std::string& descr);
 
 // The lines of the rows, in row order.
 std::vector<std::string> LinesOfRows(const std::vector<std::string>& lines, const std::vector<int>& rows);

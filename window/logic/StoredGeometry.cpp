@@ -83,12 +83,12 @@ FrameRect PlaceStoredFrame(const StoredFrame& stored, FrameSize minimum, const S
     frame.height = Clamp(stored.height, minimum.height, std::max<long long>(minimum.height, boxHeight));
 
     const FrameRect& primary = screens.primary;
-    frame.left = stored.left ? *stored.left
-                             : Inside(Centred(primary.left, primary.width, stored.width, boxWidth), frame.width,
-                                      box.left, box.right);
-    frame.top = stored.top ? *stored.top
-                           : Inside(Centred(primary.top, primary.height, stored.height, boxHeight), frame.height,
-                                    box.top, box.bottom);
+    frame.left = stored.left
+        ? *stored.left
+        : Inside(Centred(primary.left, primary.width, stored.width, boxWidth), frame.width, box.left, box.right);
+    frame.top = stored.top
+        ? *stored.top
+        : Inside(Centred(primary.top, primary.height, stored.height, boxHeight), frame.height, box.top, box.bottom);
     if (TitleBarInReach(frame, screens.available))
         return frame;
     const Edges onto = EdgesOf(screens.available.front());

@@ -3,8 +3,8 @@
 #include <QHeaderView>
 #include <QMenu>
 
-#include "window/widgets/LineListBox.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 static void InitResources()
 {
@@ -28,11 +28,8 @@ QIcon ApplicationIcon()
 }  // namespace
 
 TForm1::TForm1(platform::Boxes& boxes, std::string exePath, QWidget* parent)
-    : QMainWindow(parent),
-      boxes(boxes),
-      exePath_(std::move(exePath)),
-      opener_(std::make_unique<platform::DesktopOpener>()),
-      hooks_(boxes)
+    : QMainWindow(parent), boxes(boxes), exePath_(std::move(exePath)),
+      opener_(std::make_unique<platform::DesktopOpener>()), hooks_(boxes)
 {
     InitResources();
     ImageList1.AddNumbered(QStringLiteral(":/imagelist1/"));

@@ -18,12 +18,12 @@
 #include "platform/Clipboard.h"
 #include "platform/HandlerGuard.h"
 #include "platform/ImageList.h"
-#include "window/mainwindow/KeptLinks.h"
 #include "platform/MessageHooks.h"
 #include "platform/Opener.h"
 #include "platform/Process.h"
 #include "platform/Timer.h"
 #include "platform/Tray.h"
+#include "window/mainwindow/KeptLinks.h"
 
 class QAction;
 class QGroupBox;
@@ -265,8 +265,8 @@ public:
     // ---- components
     platform::ImageList ImageList1;
     QToolBar* ToolBar1 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;  // "Kategoria :"
-    QGroupBox* GroupBox2 = nullptr;  // "Lista linków : "
+    QGroupBox* GroupBox1 = nullptr;   // "Kategoria :"
+    QGroupBox* GroupBox2 = nullptr;   // "Lista linków : "
     LineListBox* ListBox2 = nullptr;  // categories
     LineListBox* ListBox1 = nullptr;  // links
     QHeaderView* HeaderControl1 = nullptr;
@@ -410,8 +410,8 @@ private:
     QStandardItemModel* headerModel_ = nullptr;
     bool terminateRequested_ = false;
     StartupChoices startupChoices_;
-    bool applyingPasek_ = false;  // FormResize sets section 0; not the user's drag
-    KeptLinks keptLinks_;         // every link's line while a category is shown (dovra_lists.cpp)
-    QSize requestedOuterSize_;    // from the settings, until the frame is known
+    bool applyingPasek_ = false;   // FormResize sets section 0; not the user's drag
+    KeptLinks keptLinks_;          // every link's line while a category is shown (dovra_lists.cpp)
+    QSize requestedOuterSize_;     // from the settings, until the frame is known
     Qt::Orientations designSize_;  // sizes not stored: the design client area
 };

@@ -4,14 +4,14 @@
 #include <QAction>
 #include <QPushButton>
 
-#include "window/dialogs/CategoryOrderDialog.h"
 #include "platform/Convert.h"
+#include "platform/HandlerGuard.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/QtText.h"
+#include "window/dialogs/CategoryOrderDialog.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 
@@ -57,10 +57,9 @@ void TForm1::Zmienazw1Click()
         return;
     const std::string line = ListBox2->Item(row);
     const std::string old = GetTagValue(line, kNameTag);
-    const std::string name =
-        platform::FromQString(boxes.InputBox(QStringLiteral("Zmiana nazwy kategorii"),
-                                             QStringLiteral("Proszę podać nową nazwę dla kategorii : "),
-                                             platform::ToQString(old)));
+    const std::string name = platform::FromQString(
+        boxes.InputBox(QStringLiteral("Zmiana nazwy kategorii"),
+                       QStringLiteral("Proszę podać nową nazwę dla kategorii : "), platform::ToQString(old)));
     if (name.empty() || name == old)
         return;
     const int id = CategoryIdOfRow(row);

@@ -11,9 +11,9 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include "window/mainwindow/dovra_.h"
 #include "window/widgets/ColumnHeader.h"
 #include "window/widgets/LineListBox.h"
-#include "window/mainwindow/dovra_.h"
 
 namespace {
 
@@ -109,7 +109,8 @@ void TForm1::CreateLinkMenu()
 {
     PopupMenu1 = new QMenu(this);
     QMenu* m = PopupMenu1;
-    Otwrzlinkwdomylnympr1 = MenuItem(m, QStringLiteral("Otwórz link(i) w domyślnym programie"), 25, Qt::CTRL | Qt::Key_E);
+    Otwrzlinkwdomylnympr1 =
+        MenuItem(m, QStringLiteral("Otwórz link(i) w domyślnym programie"), 25, Qt::CTRL | Qt::Key_E);
     m->addSeparator();
     Dodajnowylink1 = MenuItem(m, QStringLiteral("Dodaj nowy link"), 0, Qt::CTRL | Qt::Key_A);
     Dodajlinkzeschowka1 = MenuItem(m, QStringLiteral("Dodaj linki ze schowka"), 1, Qt::CTRL | Qt::Key_V);
@@ -122,7 +123,8 @@ void TForm1::CreateLinkMenu()
     Kopiujlinkdoschowka1 = MenuItem(m, QStringLiteral("Kopiuj zaznaczone linki do schowka"), 9, Qt::CTRL | Qt::Key_C);
     Kpiujzaznaczoneopisydoschowka1 = MenuItem(m, QStringLiteral("Kpiuj zaznaczone opisy do schowka"), 26);
     m->addSeparator();
-    Przesuzaznaczonelinkiwgr1 = MenuItem(m, QStringLiteral("Przesuń zaznaczone linki w górę"), 23, Qt::CTRL | Qt::Key_Q);
+    Przesuzaznaczonelinkiwgr1 =
+        MenuItem(m, QStringLiteral("Przesuń zaznaczone linki w górę"), 23, Qt::CTRL | Qt::Key_Q);
     Przesuzaznaczonelinkiwd1 = MenuItem(m, QStringLiteral("Przesuń zaznaczone linki w dół"), 24, Qt::CTRL | Qt::Key_W);
     Przeniewybranelinkidoinnejkategorii1 =
         MenuItem(m, QStringLiteral("Przenieś wybrane linki do innej kategorii"), 20, Qt::CTRL | Qt::Key_M);
@@ -135,7 +137,8 @@ void TForm1::CreateLinkMenu()
 
     Konwertuj1 = m->addMenu(QStringLiteral("Eksportuj"));
     Wszystkiekategorie1 = Konwertuj1->addMenu(QStringLiteral("Wszystkie kategorie"));
-    Doplikutekstowego1 = MenuItem(Wszystkiekategorie1, QStringLiteral("Do pliku tekstowego"), 10, Qt::CTRL | Qt::ALT | Qt::Key_T);
+    Doplikutekstowego1 =
+        MenuItem(Wszystkiekategorie1, QStringLiteral("Do pliku tekstowego"), 10, Qt::CTRL | Qt::ALT | Qt::Key_T);
     DoplikuHTML1 = MenuItem(Wszystkiekategorie1, QStringLiteral("Do pliku HTML"), 7, Qt::CTRL | Qt::ALT | Qt::Key_H);
     Wybrankategori1 = Konwertuj1->addMenu(QStringLiteral("Wybraną kategorię"));
     Doplikutekstowego2 = MenuItem(Wybrankategori1, QStringLiteral("Do pliku tekstowego"), 10, Qt::CTRL | Qt::Key_T);

@@ -11,12 +11,12 @@
 #include <QFile>
 #include <QLabel>
 
-#include "window/dialogs/AboutBox.h"
-#include "store/Db_funcs.h"
 #include "platform/Files.h"
 #include "platform/HandlerGuard.h"
 #include "platform/OutputFile.h"
 #include "platform/QtText.h"
+#include "store/Db_funcs.h"
+#include "window/dialogs/AboutBox.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -32,7 +32,7 @@ const std::string kHtmlFoot = "</body>\n</html>";
 std::string HtmlHead(const std::string& titleCp1250)
 {
     return "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">\n<title>" +
-           HtmlEscape(titleCp1250) + "</title>\n</head>\n<body>\n";
+        HtmlEscape(titleCp1250) + "</title>\n</head>\n<body>\n";
 }
 
 // The native (UTF-8) bytes of a path the dialog answered.
@@ -45,7 +45,7 @@ std::string NativePath(const QString& path)
 bool IsProgramFile(const TForm1& form, const std::string& path)
 {
     return platform::SameFile(path, form.ArchiveFolder + "dovra.db") ||
-           platform::SameFile(path, form.SettingsFolder + "dovra.ini");
+        platform::SameFile(path, form.SettingsFolder + "dovra.ini");
 }
 
 // Asks for the export file until the user confirms one that may be written;
@@ -62,16 +62,16 @@ std::optional<QString> ChooseExportFile(TForm1& form)
         platform::StartInFolderOf(form.SaveDialog1, path);
         const std::string native = NativePath(path);
         if (IsProgramFile(form, native)) {
-            form.boxes.MessageBox(&form,
-                                  QStringLiteral("Nie można zapisać eksportu do pliku bazy danych lub ustawień programu."),
-                                  QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
+            form.boxes.MessageBox(
+                &form, QStringLiteral("Nie można zapisać eksportu do pliku bazy danych lub ustawień programu."),
+                QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
             continue;
         }
         if (!platform::FileExists(native))
             return path;
-        const int answer = form.boxes.MessageBox(&form, QStringLiteral("Istnieje wybrany plik, czy ma zostać nadpisany ?"),
-                                                 QStringLiteral("Zapytanie"),
-                                                 platform::MbYesNoCancel | platform::MbIconQuestion);
+        const int answer =
+            form.boxes.MessageBox(&form, QStringLiteral("Istnieje wybrany plik, czy ma zostać nadpisany ?"),
+                                  QStringLiteral("Zapytanie"), platform::MbYesNoCancel | platform::MbIconQuestion);
         if (answer == platform::IdYes)
             return path;
         if (answer != platform::IdNo)

@@ -4,11 +4,11 @@
 // the focused row's id, so the screen never shows a change that was not
 // stored (the store has already shown its own message).
 #include "platform/Convert.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/QtText.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 int TForm1::FocusedLinkId() const
 {

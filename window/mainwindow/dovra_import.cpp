@@ -6,17 +6,17 @@
 #include <QMenu>
 #include <QPushButton>
 
-#include "window/dialogs/AddLinksDialog.h"
-#include "window/widgets/CheckListBox.h"
 #include "platform/Convert.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
-#include "window/widgets/LineListBox.h"
-#include "window/logic/LinkImport.h"
 #include "platform/QtText.h"
 #include "platform/TextFile.h"
+#include "store/Funcs.h"
+#include "window/dialogs/AddLinksDialog.h"
+#include "window/logic/LinkImport.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/CheckListBox.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 

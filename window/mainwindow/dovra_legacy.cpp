@@ -6,14 +6,14 @@
 #include <vector>
 
 #include "platform/Boxes.h"
-#include "window/dialogs/ConversionProgress.h"
-#include "store/Db_funcs.h"
 #include "platform/FileOps.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
 #include "platform/Library.h"
 #include "platform/Process.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/dialogs/ConversionProgress.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -151,7 +151,9 @@ bool TForm1::UnpackLegacyFiles(const std::string& tempFolder, const std::string&
     // Never a relative path: without a temp folder nothing is made.
     const std::string runFolder = tempFolder + runTempSubfolder;
     if (tempFolder.empty() || !platform::CreatePrivateFolder(runFolder)) {
-        boxes.MessageBox(this, QStringLiteral("Nie można utworzyć katalogu plików tymczasowych :\n") + QString::fromStdString(runFolder),
+        boxes.MessageBox(this,
+                         QStringLiteral("Nie można utworzyć katalogu plików tymczasowych :\n") +
+                             QString::fromStdString(runFolder),
                          QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
         return false;
     }
@@ -224,12 +226,13 @@ void TForm1::WarnLegacyFileKept(QWidget* owner, const std::string& path)
     // The start offers the conversion again only for what it looks for: a
     // half of the pair whose other half took its backup name is never offered.
     const bool offeredAgain = LegacyFilesPresent(platform::ExtractFilePath(path));
-    boxes.MessageBox(owner,
-                     QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
-                         QString::fromStdString(path) + QStringLiteral("\nLinki z tego pliku są już w bazie danych") +
-                         (offeredAgain ? QStringLiteral(", a program zaproponuje jego konwersję ponownie") : QString()) +
-                         QStringLiteral(".\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę."),
-                     QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
+    boxes.MessageBox(
+        owner,
+        QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
+            QString::fromStdString(path) + QStringLiteral("\nLinki z tego pliku są już w bazie danych") +
+            (offeredAgain ? QStringLiteral(", a program zaproponuje jego konwersję ponownie") : QString()) +
+            QStringLiteral(".\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę."),
+        QStringLiteral("Ostrzeżenie"), platform::MbOk | platform::MbIconExclamation);
 }
 
 void TForm1::WarnLibraryMissing(const char* fileName)

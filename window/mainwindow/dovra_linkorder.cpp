@@ -5,14 +5,14 @@
 #include <QPushButton>
 
 #include "platform/Convert.h"
+#include "platform/HandlerGuard.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/HandlerGuard.h"
-#include "window/widgets/LineListBox.h"
-#include "window/logic/LinkOrder.h"
 #include "window/dialogs/MoveLinksDialog.h"
-#include "platform/QtText.h"
+#include "window/logic/LinkOrder.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 
@@ -47,9 +47,8 @@ void TForm1::Szukajpowtrek1Click()
     if (found.rows.empty())
         return;
     const QString question = QStringLiteral("Znaleziono ") + QString::number(found.rows.size()) +
-                             QStringLiteral(" powtarzających się linków\n") +
-                             platform::ToQString(found.listing) +
-                             QStringLiteral("Czu usunąć je ?");
+        QStringLiteral(" powtarzających się linków\n") + platform::ToQString(found.listing) +
+        QStringLiteral("Czu usunąć je ?");
     if (boxes.MessageBox(this, question, QStringLiteral("Zapytanie"), platform::MbYesNo | platform::MbIconQuestion) !=
         platform::IdYes)
         return;

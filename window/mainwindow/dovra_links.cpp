@@ -3,15 +3,15 @@
 #include <QAction>
 
 #include "platform/Convert.h"
-#include "store/Db_funcs.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
-#include "window/widgets/LineListBox.h"
-#include "window/logic/LinkOrder.h"
 #include "platform/LinkOpening.h"
 #include "platform/QtText.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
+#include "window/logic/LinkOrder.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 
@@ -90,8 +90,8 @@ void TForm1::Usutenlink1Click()
         lines.push_back(ListBox1->Item(row));
         question += QLatin1Char('\n') + platform::ToQString(GetTagValue(lines.back(), kLinkTag));
     }
-    const int answer = boxes.MessageBox(this, question, QStringLiteral("Zapytanie"),
-                                        platform::MbYesNo | platform::MbIconExclamation);
+    const int answer =
+        boxes.MessageBox(this, question, QStringLiteral("Zapytanie"), platform::MbYesNo | platform::MbIconExclamation);
     if (answer != platform::IdYes)
         return;
     // The rows go only once the store has deleted them.

@@ -8,12 +8,12 @@
 #include <QPainter>
 
 #include "platform/Convert.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "window/widgets/LineListBox.h"
-#include "platform/QtText.h"
-#include "window/widgets/RowPainting.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
+#include "window/widgets/RowPainting.h"
 
 namespace {
 
@@ -136,14 +136,14 @@ namespace {
 void SwitchLinkCommands(TForm1& form, bool on)
 {
     form.Szukajlinkuwkategorii1->setEnabled(on);
-    for (QAction* item : {form.Zmieopis1, form.Zmielink1, form.Usutenlink1, form.Dodajlinkzeschowka1,
-                          form.Dodajnowylink1, form.Dodajlinkizpliku1, form.Sortujlinkiwkategorii1,
-                          form.Szukajpowtrek1, form.Przeniewybranelinkidoinnejkategorii1,
-                          form.Przesuzaznaczonelinkiwgr1, form.Przesuzaznaczonelinkiwd1})
+    for (QAction* item :
+         {form.Zmieopis1, form.Zmielink1, form.Usutenlink1, form.Dodajlinkzeschowka1, form.Dodajnowylink1,
+          form.Dodajlinkizpliku1, form.Sortujlinkiwkategorii1, form.Szukajpowtrek1,
+          form.Przeniewybranelinkidoinnejkategorii1, form.Przesuzaznaczonelinkiwgr1, form.Przesuzaznaczonelinkiwd1})
         item->setVisible(on);
-    for (QAction* button : {form.ToolButton1, form.ToolButton2, form.ToolButton3, form.ToolButton10,
-                            form.ToolButton11, form.ToolButton17, form.ToolButton18, form.ToolButton22,
-                            form.ToolButton23, form.ToolButton24, form.ToolButton25})
+    for (QAction* button :
+         {form.ToolButton1, form.ToolButton2, form.ToolButton3, form.ToolButton10, form.ToolButton11, form.ToolButton17,
+          form.ToolButton18, form.ToolButton22, form.ToolButton23, form.ToolButton24, form.ToolButton25})
         button->setEnabled(on);
 }
 

@@ -5,15 +5,15 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "window/dialogs/CatalogueSearchDialog.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
-#include "store/Funcs.h"
 #include "platform/HandlerGuard.h"
-#include "window/widgets/LineListBox.h"
 #include "platform/QtText.h"
+#include "store/Funcs.h"
+#include "window/dialogs/CatalogueSearchDialog.h"
 #include "window/dialogs/SearchLinksDialog.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 
@@ -67,8 +67,7 @@ void TForm1::Szukajlinkuwkategorii1Click()
         // The text is kept in small letters once a row has been compared.
         if (ignoreCase && !lines.empty())
             SearchText = platform::LowerCase(SearchText);
-        const std::vector<int> rows =
-            MatchingRows(lines, SearchText, SearchInLinks, SearchInDescriptions, ignoreCase);
+        const std::vector<int> rows = MatchingRows(lines, SearchText, SearchInLinks, SearchInDescriptions, ignoreCase);
         ListBox1->SetSelectedRows(rows);
         if (!rows.empty())
             ListBox1->SetItemIndex(rows.back());

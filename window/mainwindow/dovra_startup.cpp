@@ -10,16 +10,16 @@
 #include <QSystemTrayIcon>
 
 #include "platform/Convert.h"
-#include "store/Db_funcs.h"
 #include "platform/FileOps.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
 #include "platform/IniFile.h"
 #include "platform/Layouts.h"
-#include "window/widgets/LineListBox.h"
 #include "platform/Messages.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 #include "window/logic/StoredGeometry.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <QTimer>
 #include <QWindowStateChangeEvent>
 
-#include "window/widgets/LineListBox.h"
 #include "window/mainwindow/dovra_.h"
+#include "window/widgets/LineListBox.h"
 
 void TForm1::ConnectTray()
 {
@@ -90,9 +90,11 @@ void TForm1::Zamknij1Click()
     close();
 }
 
-void TForm1::FormShow() {}
+void TForm1::FormShow()
+{}
 
-void TForm1::FormHide() {}
+void TForm1::FormHide()
+{}
 
 void TForm1::Dispatch(QEvent& message)
 {

@@ -4,9 +4,9 @@
 #include <QPainter>
 #include <QStyle>
 
-#include "store/Funcs.h"
 #include "platform/ImageList.h"
 #include "platform/QtText.h"
+#include "store/Funcs.h"
 #include "window/widgets/RowPainting.h"
 
 namespace categorycombo {

@@ -30,8 +30,7 @@ public:
 
     RowDelegate(QObject* parent, Draw draw, int itemHeight)
         : QAbstractItemDelegate(parent), draw_(std::move(draw)), itemHeight_(itemHeight)
-    {
-    }
+    {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override;

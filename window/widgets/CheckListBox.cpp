@@ -20,9 +20,9 @@ public:
 
         painter->save();
         painter->setClipRect(option.rect);
-        painter->fillRect(QRect(option.rect.left(), option.rect.top(), check.right() + 2 - option.rect.left(),
-                                option.rect.height()),
-                          box_->Color());
+        painter->fillRect(
+            QRect(option.rect.left(), option.rect.top(), check.right() + 2 - option.rect.left(), option.rect.height()),
+            box_->Color());
         QStyleOptionViewItem indicator = opt;
         indicator.rect = check;
         indicator.state &= ~(QStyle::State_Selected | QStyle::State_On | QStyle::State_Off | QStyle::State_NoChange);

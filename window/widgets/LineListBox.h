@@ -141,14 +141,14 @@ private:
     linelist::LineModel* model_;
     linelist::RowMarks marks_;  // one flag per row: selected
     unsigned long long revision_ = 0;
-    mutable bool pending_ = false;   // the flags differ from the selection model
+    mutable bool pending_ = false;  // the flags differ from the selection model
     bool flushQueued_ = false;
-    bool applying_ = false;          // the flags are being handed over
+    bool applying_ = false;  // the flags are being handed over
     DrawItemHandler drawItem_;
     int itemHeight_ = 18;
     QColor color_ = Qt::white;
-    int rowAfterPress_ = -1;  // the current row once the left button went down
-    bool focusingFromCode_ = false;  // SetItemIndex is moving the view's current row
-    bool pressing_ = false;          // the view is handling a left button press
+    int rowAfterPress_ = -1;            // the current row once the left button went down
+    bool focusingFromCode_ = false;     // SetItemIndex is moving the view's current row
+    bool pressing_ = false;             // the view is handling a left button press
     QPersistentModelIndex extendFrom_;  // the row a Shift+press extends from, until release
 };

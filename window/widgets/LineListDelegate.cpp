@@ -7,7 +7,8 @@
 
 namespace linelist {
 
-RowDelegate::RowDelegate(LineListBox* box) : QAbstractItemDelegate(box), box_(box) {}
+RowDelegate::RowDelegate(LineListBox* box) : QAbstractItemDelegate(box), box_(box)
+{}
 
 void RowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {

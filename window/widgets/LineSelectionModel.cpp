@@ -6,8 +6,7 @@ namespace linelist {
 
 LineSelectionModel::LineSelectionModel(QAbstractItemModel* model, LineListBox* box)
     : QItemSelectionModel(model, box), box_(box)
-{
-}
+{}
 
 void LineSelectionModel::setCurrentIndex(const QModelIndex& index, SelectionFlags command)
 {

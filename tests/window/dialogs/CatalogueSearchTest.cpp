@@ -13,15 +13,15 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "window/dialogs/CatalogueSearchDialog.h"
 #include "platform/Clipboard.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
-#include "store/Funcs.h"
-#include "platform/testing/TestClipboard.h"
 #include "platform/QtText.h"
+#include "platform/testing/TestClipboard.h"
+#include "store/Funcs.h"
 #include "tests/window/ListGestures.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/CatalogueSearchDialog.h"
 
 using platform::BoxAnswer;
 using platform::BoxKind;
@@ -179,9 +179,10 @@ private slots:
             QStringList captions;
             for (QAction* item : d.PopupMenu1->actions())
                 captions << (item->isSeparator() ? QStringLiteral("-") : item->text());
-            QCOMPARE(captions, (QStringList{QString::fromUtf8("Otwórz link(i) w domyślnym programie"), "-",
-                                            "Kopiuj zaznaczone linki do schowka", "Kpiuj zaznaczone opisy do schowka",
-                                            "-", QString::fromUtf8("Usuń wybrane linki z katalogu")}));
+            QCOMPARE(captions,
+                     (QStringList{QString::fromUtf8("Otwórz link(i) w domyślnym programie"), "-",
+                                  "Kopiuj zaznaczone linki do schowka", "Kpiuj zaznaczone opisy do schowka", "-",
+                                  QString::fromUtf8("Usuń wybrane linki z katalogu")}));
             // A wider window gives the change to the middle column.
             d.resize(747, 410);
             QCoreApplication::processEvents();
@@ -420,7 +421,8 @@ private slots:
             const auto asked = fx->boxes.TakeAsked();
             QCOMPARE(asked.size(), std::size_t(1));
             const QString link = cannotStart ? QString::fromUtf8("http://łódź.pl") : QStringLiteral("http://x");
-            QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
+            QCOMPARE(asked[0].Describe(),
+                     "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
             QCOMPARE(asked[0].owner, QStringLiteral("TForm9"));
         });
     }
@@ -514,8 +516,10 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("locked") << "locked" << "database is locked";
-        QTest::newRow("read-only") << "read-only" << "attempt to write a readonly database";
+        QTest::newRow("locked") << "locked"
+                                << "database is locked";
+        QTest::newRow("read-only") << "read-only"
+                                   << "attempt to write a readonly database";
     }
     void aFailedDeleteKeepsTheHitsAsStored()
     {

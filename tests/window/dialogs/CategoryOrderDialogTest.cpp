@@ -12,12 +12,12 @@
 #include <algorithm>
 #include <functional>
 
-#include "window/dialogs/CategoryOrderDialog.h"
 #include "platform/Convert.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/QtText.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/CategoryOrderDialog.h"
 
 namespace {
 
@@ -79,19 +79,29 @@ protected:
     int metric(PaintDeviceMetric metric) const override
     {
         switch (metric) {
-        case PdmWidth: return 400;
-        case PdmHeight: return 18;
-        case PdmWidthMM: return 106;
-        case PdmHeightMM: return 5;
-        case PdmNumColors: return 0xffffff;
-        case PdmDepth: return 32;
+        case PdmWidth:
+            return 400;
+        case PdmHeight:
+            return 18;
+        case PdmWidthMM:
+            return 106;
+        case PdmHeightMM:
+            return 5;
+        case PdmNumColors:
+            return 0xffffff;
+        case PdmDepth:
+            return 32;
         case PdmDpiX:
         case PdmDpiY:
         case PdmPhysicalDpiX:
-        case PdmPhysicalDpiY: return 96;
-        case PdmDevicePixelRatio: return 1;
-        case PdmDevicePixelRatioScaled: return static_cast<int>(devicePixelRatioFScale());
-        default: return QPaintDevice::metric(metric);
+        case PdmPhysicalDpiY:
+            return 96;
+        case PdmDevicePixelRatio:
+            return 1;
+        case PdmDevicePixelRatioScaled:
+            return static_cast<int>(devicePixelRatioFScale());
+        default:
+            return QPaintDevice::metric(metric);
         }
     }
 
@@ -203,8 +213,9 @@ private slots:
         QCOMPARE(size, QSize(324, 383));
         QCOMPARE(minimum, size);
         QCOMPARE(maximum, size);
-        QCOMPARE(hints, (QStringList{QStringLiteral("Przesuń do góry"), QStringLiteral("Przesuń w dół"),
-                                     QStringLiteral("Sortuj kategorie wg nazwy")}));
+        QCOMPARE(hints,
+                 (QStringList{QStringLiteral("Przesuń do góry"), QStringLiteral("Przesuń w dół"),
+                              QStringLiteral("Sortuj kategorie wg nazwy")}));
         QCOMPARE(captions, (QStringList{QStringLiteral("Anuluj"), QStringLiteral("OK")}));
         QCOMPARE(listed, std::vector<std::string>(lines.begin() + 1, lines.end() - 1));
         QVERIFY(multiSelect);
@@ -227,8 +238,8 @@ private slots:
             << false << 1 << QList<int>{1, 2} << 2 << "1,4,2,3,5" << QList<int>{2, 3} << 3;
         QTest::newRow("up: two separate rows")
             << true << 1 << QList<int>{1, 3} << 3 << "2,1,4,3,5" << QList<int>{0, 2} << 2;
-        QTest::newRow("down: rows 0 and 2") << false << 1 << QList<int>{0, 2} << 0 << "2,1,4,3,5" << QList<int>{1, 3}
-                                             << 1;
+        QTest::newRow("down: rows 0 and 2")
+            << false << 1 << QList<int>{0, 2} << 0 << "2,1,4,3,5" << QList<int>{1, 3} << 1;
         QTest::newRow("up three times stops at the top")
             << true << 3 << QList<int>{2, 3} << 2 << "3,4,1,2,5" << QList<int>{0, 1} << 0;
         QTest::newRow("up: the first row selected does nothing")

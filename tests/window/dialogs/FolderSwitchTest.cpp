@@ -11,12 +11,12 @@
 #include <fstream>
 #include <functional>
 
-#include "store/Db_funcs.h"
 #include "platform/Files.h"
-#include "store/Funcs.h"
 #include "platform/QtText.h"
-#include "window/dialogs/OptionsDialog.h"
+#include "store/Db_funcs.h"
+#include "store/Funcs.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/OptionsDialog.h"
 
 namespace fs = std::filesystem;
 
@@ -43,8 +43,8 @@ const char* const kStartupQuestion =
 std::string KeptNameWarning(const std::string& path)
 {
     return "Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n" + path +
-           "\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego konwersję ponownie.\n"
-           "Przenieś ten plik w inne miejsce lub zmień jego nazwę.";
+        "\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego konwersję ponownie.\n"
+        "Przenieś ten plik w inne miejsce lub zmień jego nazwę.";
 }
 
 const std::string kNoKey = "<none>";
@@ -54,8 +54,8 @@ const std::string kNoKey = "<none>";
 QString UnstorableFolderText(const QString& shown)
 {
     return QString::fromUtf8("Nie można użyć katalogu archiwum linków \"") + shown +
-           QString::fromUtf8("\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się zapisać w "
-                             "pliku ustawień.\nWybierz inny katalog.");
+        QString::fromUtf8("\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się zapisać w "
+                          "pliku ustawień.\nWybierz inny katalog.");
 }
 
 // A box as the test expects it.
@@ -148,8 +148,8 @@ class FolderSwitchTest : public QObject {
     {
         QCOMPARE(DbInit(newFolder), DbOk);
         QCOMPARE(DbAddCategories(newFolder, {CategoryLine(-1, 1, "Nowa", "")}), DbOk);
-        QCOMPARE(DbInsertLinks(newFolder, {LinkLine(-1, 0, 1, "http://u1.pl", "U1"),
-                                           LinkLine(-1, 0, 2, "http://u2.pl", "U2")}),
+        QCOMPARE(DbInsertLinks(newFolder,
+                               {LinkLine(-1, 0, 1, "http://u1.pl", "U1"), LinkLine(-1, 0, 2, "http://u2.pl", "U2")}),
                  DbOk);
     }
 
@@ -192,10 +192,14 @@ class FolderSwitchTest : public QObject {
             got << box.Describe() + QStringLiteral(" owner ") + box.owner;
         QStringList want;
         for (const Box& box : expected)
-            want << platform::AskedBox{platform::BoxKind::MessageBox, QString::fromUtf8(box.text),
-                                       QString::fromUtf8(box.caption), box.flags, {}, {}}
-                            .Describe() +
-                        QStringLiteral(" owner ") + QString::fromUtf8(box.owner);
+            want << platform::AskedBox{platform::BoxKind::MessageBox,
+                                       QString::fromUtf8(box.text),
+                                       QString::fromUtf8(box.caption),
+                                       box.flags,
+                                       {},
+                                       {}}
+                        .Describe() +
+                    QStringLiteral(" owner ") + QString::fromUtf8(box.owner);
         QCOMPARE(got, want);
     }
 
@@ -283,10 +287,14 @@ private slots:
         auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), size_t(2));
         QCOMPARE(asked[0].kind, platform::BoxKind::SelectDirectory);
-        QCOMPARE(asked[1].Describe(), (platform::AskedBox{platform::BoxKind::MessageBox,
-                                                          UnstorableFolderText(QString::fromStdString(fx->Root()) + shown + u'/'),
-                                                          QString::fromUtf8("Ostrzeżenie"), 0x30, {}, {}})
-                                          .Describe());
+        QCOMPARE(asked[1].Describe(),
+                 (platform::AskedBox{platform::BoxKind::MessageBox,
+                                     UnstorableFolderText(QString::fromStdString(fx->Root()) + shown + u'/'),
+                                     QString::fromUtf8("Ostrzeżenie"),
+                                     0x30,
+                                     {},
+                                     {}})
+                     .Describe());
         QCOMPARE(asked[1].owner, QStringLiteral("TForm3"));
         QVERIFY(fx->boxes.TakeUnscripted().empty());  // no question was asked
 
@@ -381,7 +389,8 @@ private slots:
         VerifyBoxes({kFoundBox});
         VerifyOpened(form, {"Nowa"}, {"http://u1.pl", "http://u2.pl"});
         if (legacyFiles)
-            QCOMPARE(FolderNames(newFolder), (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
+            QCOMPARE(FolderNames(newFolder),
+                     (std::vector<std::string>{"dovra.db", "dovra.ldb", "dovrad1.z", "dovrad2.z"}));
         QVERIFY(fs::is_regular_file(oldDatabase));
         QVERIFY(fx->Library().Calls().empty());
     }
@@ -477,7 +486,8 @@ private slots:
         for (const QString& name : files) {
             // Every file kept its bytes, under its old name or the ".bak" one.
             const std::string path = newFolder + name.toStdString();
-            const std::string kept = fs::exists(path) ? platform::ReadFileBytes(path) : platform::ReadFileBytes(path + ".bak");
+            const std::string kept =
+                fs::exists(path) ? platform::ReadFileBytes(path) : platform::ReadFileBytes(path + ".bak");
             QCOMPARE(kept, name.toStdString());
         }
         QVERIFY(fx->Library().Calls().empty());
@@ -756,7 +766,8 @@ private slots:
         QVERIFY(boxes.TakeUnscripted().empty());
         QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
         QCOMPARE(Archiwa(), kNoKey);
-        QCOMPARE(FolderNames(newFolder), legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
+        QCOMPARE(FolderNames(newFolder),
+                 legacyFiles ? std::vector<std::string>{"dovra.ldb"} : std::vector<std::string>{});
         QCOMPARE(StoredCategories(fx->SettingsFolder()), QStringList{"Stara"});
     }
 

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "store/Funcs.h"
 #include "platform/ImageList.h"
-#include "window/dialogs/MoveLinksDialog.h"
 #include "platform/testing/ScriptedBoxes.h"
+#include "store/Funcs.h"
+#include "window/dialogs/MoveLinksDialog.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 
 #include <filesystem>
 
-#include "window/dialogs/OptionsDialog.h"
-#include "window/widgets/UpDown.h"
-#include "window/widgets/RadioGroup.h"
 #include "platform/Timer.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/OptionsDialog.h"
+#include "window/widgets/RadioGroup.h"
+#include "window/widgets/UpDown.h"
 
 namespace fs = std::filesystem;
 
@@ -118,9 +118,9 @@ private slots:
             QVERIFY(d.Edit3->isReadOnly());
             QCOMPARE(d.UpDown1->Min(), 1);
             QCOMPARE(d.UpDown1->Max(), 100);
-            for (QWidget* w : std::initializer_list<QWidget*>{d.GroupBox1, d.Edit1, d.Edit2, d.Label1, d.Label2,
-                                                              d.BitBtn1, d.BitBtn2, d.BitBtn3, d.BitBtn4, d.BitBtn5,
-                                                              d.BitBtn8})
+            for (QWidget* w :
+                 std::initializer_list<QWidget*>{d.GroupBox1, d.Edit1, d.Edit2, d.Label1, d.Label2, d.BitBtn1,
+                                                 d.BitBtn2, d.BitBtn3, d.BitBtn4, d.BitBtn5, d.BitBtn8})
                 QVERIFY(w->isEnabled());
             // Every control lies inside the window.
             for (QWidget* w : d.findChildren<QWidget*>())
@@ -145,8 +145,8 @@ private slots:
         QTest::addColumn<bool>("checkVersion");
 
         QTest::newRow("no settings file") << "" << false << 2 << "1" << 0 << true;
-        QTest::newRow("1200 ms opens at 2") << "[Opcje]\nCzasMon=1200\nMonitorowanie=1\nUstPoz=1\n" << true << 2 << "1"
-                                            << 1 << true;
+        QTest::newRow("1200 ms opens at 2") << "[Opcje]\nCzasMon=1200\nMonitorowanie=1\nUstPoz=1\n"
+                                            << true << 2 << "1" << 1 << true;
         QTest::newRow("1500 ms") << "[Opcje]\nCzasMon=1500\nWersja=0\n" << false << 3 << "1.5" << 0 << false;
         QTest::newRow("Wersja empty reads true") << "[Opcje]\nWersja=\n" << false << 2 << "1" << 0 << true;
         QTest::newRow("below 500 ms opens at 1") << "[Opcje]\nCzasMon=200\n" << false << 1 << "0.5" << 0 << true;
@@ -227,7 +227,8 @@ private slots:
         const ModalRun run = Options([](TForm3& d) { QTest::mouseClick(d.BitBtn7, Qt::LeftButton); });
         QVERIFY(run.opened);
         QVERIFY(!run.leftOpen);
-        QCOMPARE(fx->ReadSettingsFile(), std::string("[Opcje]\r\nMonitorowanie=0\r\nCzasMon=1000\r\nWersja=1\r\nUstPoz=0\r\n"));
+        QCOMPARE(fx->ReadSettingsFile(),
+                 std::string("[Opcje]\r\nMonitorowanie=0\r\nCzasMon=1000\r\nWersja=1\r\nUstPoz=0\r\n"));
         QCOMPARE(form.Timer1->Interval(), 1000);
         QVERIFY(!form.Timer1->Enabled());
         QCOMPARE(form.ArchiveFolder, archive);
@@ -300,8 +301,9 @@ private slots:
                  }).leftOpen);
         const platform::AskedBox box = OneBoxOfTheDialog();
         QCOMPARE(box.kind, platform::BoxKind::MessageBox);
-        QCOMPARE(box.text, QString::fromUtf8("Zmieniono katalog plików tymczasowych programu.\nZmiany zostaną "
-                                             "uwzględnione po ponownym uruchomieniu programu"));
+        QCOMPARE(box.text,
+                 QString::fromUtf8("Zmieniono katalog plików tymczasowych programu.\nZmiany zostaną "
+                                   "uwzględnione po ponownym uruchomieniu programu"));
         QCOMPARE(box.caption, QStringLiteral("Informacja"));
         QCOMPARE(box.flags, 0x40u);
         QCOMPARE(fx->Settings().ReadString("Sciezki", "Temp", "?"), fx->ExeFolder());
@@ -325,7 +327,8 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("refusedAs");  // "" when the folder is stored
         QTest::newRow("line feed") << QStringLiteral("a\nb") << QStringLiteral("a\\nb");
-        QTest::newRow("carriage return") << QStringLiteral("x\r[Opcje]\rWersja=0") << QStringLiteral("x\\r[Opcje]\\rWersja=0");
+        QTest::newRow("carriage return") << QStringLiteral("x\r[Opcje]\rWersja=0")
+                                         << QStringLiteral("x\\r[Opcje]\\rWersja=0");
         QTest::newRow("blank at the start") << QStringLiteral(" przed") << QString();
         QTest::newRow("blanks at the end") << QStringLiteral("po  ") << QString();
         QTest::newRow("double quotes") << QStringLiteral("\"t\"") << QString();
@@ -363,7 +366,8 @@ private slots:
         } else {
             QVERIFY(openAfterSave);
             QCOMPARE(asked[1].text,
-                     QString::fromUtf8("Nie można użyć katalogu plików tymczasowych \"") + Path(fx->Root()) + refusedAs +
+                     QString::fromUtf8("Nie można użyć katalogu plików tymczasowych \"") + Path(fx->Root()) +
+                         refusedAs +
                          QString::fromUtf8("/\".\nJego nazwa zawiera znak końca wiersza, a takiej nazwy nie da się "
                                            "zapisać w pliku ustawień.\nWybierz inny katalog."));
             QCOMPARE(asked[1].caption, QString::fromUtf8("Ostrzeżenie"));
@@ -417,12 +421,18 @@ private slots:
 
         for (const char* control : {"BitBtn1", "Edit1 double click", "BitBtn3", "Edit2 double click"}) {
             const QString c = QString::fromLatin1(control);
-            QTest::addRow("%s: /a/b", control) << c << false << "/a/b" << "/a/b/";
-            QTest::addRow("%s: /a/b/", control) << c << false << "/a/b/" << "/a/b/";
-            QTest::addRow("%s: the root", control) << c << false << "/" << "/";
-            QTest::addRow("%s: /ab", control) << c << false << "/ab" << "/ab/";
-            QTest::addRow("%s: Polish name", control) << c << false << "/dom/Łódź" << "/dom/Łódź/";
-            QTest::addRow("%s: cancel", control) << c << true << "" << "/start/";
+            QTest::addRow("%s: /a/b", control) << c << false << "/a/b"
+                                               << "/a/b/";
+            QTest::addRow("%s: /a/b/", control) << c << false << "/a/b/"
+                                                << "/a/b/";
+            QTest::addRow("%s: the root", control) << c << false << "/"
+                                                   << "/";
+            QTest::addRow("%s: /ab", control) << c << false << "/ab"
+                                              << "/ab/";
+            QTest::addRow("%s: Polish name", control) << c << false << "/dom/Łódź"
+                                                      << "/dom/Łódź/";
+            QTest::addRow("%s: cancel", control) << c << true << ""
+                                                 << "/start/";
         }
     }
 

@@ -8,8 +8,8 @@
 #include <QtTest>
 
 #include "platform/Cp1250.h"
-#include "window/dialogs/SearchLinksDialog.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/SearchLinksDialog.h"
 
 using platform::BoxKind;
 
@@ -17,8 +17,8 @@ namespace {
 
 // The links of the searched category, in list order: link, description.
 const std::pair<const char*, const char*> kLinks[] = {
-    {"http://łódź.pl", "Miasto"},         // 0
-    {"http://ŁÓDŹ.PL", "inne"},           // 1
+    {"http://łódź.pl", "Miasto"},          // 0
+    {"http://ŁÓDŹ.PL", "inne"},            // 1
     {"http://a.pl/xyz", "łódź w opisie"},  // 2
     {"a&b.pl", "x</d>y"},                  // 3
     {"http://krakow.pl", ""},              // 4
@@ -52,10 +52,9 @@ class SearchLinksTest : public QObject {
 
     // Runs the command; the dialog gets the options and then act (by default
     // a click on "Szukaj").
-    static ModalRun Search(TForm1& form, const Options& options,
-                           const std::function<void(TForm8&)>& act = [](TForm8& d) {
-                               QTest::mouseClick(d.BitBtn1, Qt::LeftButton);
-                           })
+    static ModalRun Search(
+        TForm1& form, const Options& options,
+        const std::function<void(TForm8&)>& act = [](TForm8& d) { QTest::mouseClick(d.BitBtn1, Qt::LeftButton); })
     {
         return RunModal<TForm8>([&form] { form.Szukajlinkuwkategorii1Click(); },
                                 [&](TForm8& dialog) {
@@ -93,22 +92,24 @@ private slots:
         form.SearchInLinks = false;
         form.SearchInDescriptions = true;
         form.SearchCaseSensitive = true;
-        const ModalRun run = RunModal<TForm8>([&form] { form.Szukajlinkuwkategorii1->trigger(); }, [](TForm8& d) {
-            QCOMPARE(d.windowTitle(), QStringLiteral("Szukaj"));
-            QCOMPARE(d.size(), QSize(485, 152));
-            QVERIFY(d.windowFlags() & Qt::WindowCloseButtonHint);
-            QVERIFY(!(d.windowFlags() & Qt::WindowMinMaxButtonsHint));
-            QCOMPARE(d.GroupBox1->title(), QString::fromUtf8("Szukany tekst :"));
-            QCOMPARE(d.CheckBox1->text(), QString::fromUtf8("Szukaj w linkach"));
-            QCOMPARE(d.CheckBox2->text(), QString::fromUtf8("Szukaj w opisach"));
-            QCOMPARE(d.CheckBox3->text(), QString::fromUtf8("Uwzględniaj wielkość liter"));
-            QCOMPARE(d.BitBtn1->text(), QString::fromUtf8("Szukaj"));
-            QCOMPARE(d.BitBtn2->text(), QString::fromUtf8("Anuluj"));
-            for (QPushButton* button : {d.BitBtn1, d.BitBtn2})
-                QVERIFY(!button->isDefault() && !button->autoDefault());
-            QCOMPARE(d.Edit1->text(), QString::fromUtf8("Zażółć"));
-            QVERIFY(!d.CheckBox1->isChecked() && d.CheckBox2->isChecked() && d.CheckBox3->isChecked());
-        });
+        const ModalRun run = RunModal<TForm8>(
+            [&form] { form.Szukajlinkuwkategorii1->trigger(); },
+            [](TForm8& d) {
+                QCOMPARE(d.windowTitle(), QStringLiteral("Szukaj"));
+                QCOMPARE(d.size(), QSize(485, 152));
+                QVERIFY(d.windowFlags() & Qt::WindowCloseButtonHint);
+                QVERIFY(!(d.windowFlags() & Qt::WindowMinMaxButtonsHint));
+                QCOMPARE(d.GroupBox1->title(), QString::fromUtf8("Szukany tekst :"));
+                QCOMPARE(d.CheckBox1->text(), QString::fromUtf8("Szukaj w linkach"));
+                QCOMPARE(d.CheckBox2->text(), QString::fromUtf8("Szukaj w opisach"));
+                QCOMPARE(d.CheckBox3->text(), QString::fromUtf8("Uwzględniaj wielkość liter"));
+                QCOMPARE(d.BitBtn1->text(), QString::fromUtf8("Szukaj"));
+                QCOMPARE(d.BitBtn2->text(), QString::fromUtf8("Anuluj"));
+                for (QPushButton* button : {d.BitBtn1, d.BitBtn2})
+                    QVERIFY(!button->isDefault() && !button->autoDefault());
+                QCOMPARE(d.Edit1->text(), QString::fromUtf8("Zażółć"));
+                QVERIFY(!d.CheckBox1->isChecked() && d.CheckBox2->isChecked() && d.CheckBox3->isChecked());
+            });
         QVERIFY(run.opened);
     }
 
@@ -130,13 +131,12 @@ private slots:
         QTest::newRow("exact bytes, case respected") << "ŁÓDŹ" << true << false << true << std::vector<int>{1} << 1;
         QTest::newRow("descriptions only") << "łódź" << false << true << false << std::vector<int>{2} << 2;
         QTest::newRow("links and descriptions") << "łódź" << true << true << false << std::vector<int>{0, 1, 2} << 2;
-        QTest::newRow("a match in both fields counts once") << "xyz" << true << true << false
-                                                            << std::vector<int>{2, 5, 9} << 9;
-        QTest::newRow("rows 2, 5 and 9, the focus on the last") << "xyz" << true << false << false
-                                                                << std::vector<int>{2, 5, 9} << 9;
+        QTest::newRow("a match in both fields counts once")
+            << "xyz" << true << true << false << std::vector<int>{2, 5, 9} << 9;
+        QTest::newRow("rows 2, 5 and 9, the focus on the last")
+            << "xyz" << true << false << false << std::vector<int>{2, 5, 9} << 9;
         QTest::newRow("an ampersand") << "&" << true << true << false << std::vector<int>{3, 9} << 9;
-        QTest::newRow("a closing tag in a description") << "</d>" << false << true << false << std::vector<int>{3}
-                                                        << 3;
+        QTest::newRow("a closing tag in a description") << "</d>" << false << true << false << std::vector<int>{3} << 3;
         QTest::newRow("an empty text selects nothing") << "" << true << true << false << std::vector<int>{} << 4;
     }
 
@@ -247,11 +247,13 @@ private slots:
     {
         TForm1& form = StartOn(1);
         Search(form, {QString::fromUtf8("ŁÓDŹ"), true, true, false});
-        const ModalRun run = RunModal<TForm8>([&form] { form.Szukajlinkuwkategorii1Click(); }, [](TForm8& d) {
-            QCOMPARE(d.Edit1->text(), QString::fromUtf8("łódź"));
-            QVERIFY(d.CheckBox1->isChecked() && d.CheckBox2->isChecked() && !d.CheckBox3->isChecked());
-            QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
-        });
+        const ModalRun run = RunModal<TForm8>([&form] { form.Szukajlinkuwkategorii1Click(); },
+                                              [](TForm8& d) {
+                                                  QCOMPARE(d.Edit1->text(), QString::fromUtf8("łódź"));
+                                                  QVERIFY(d.CheckBox1->isChecked() && d.CheckBox2->isChecked() &&
+                                                          !d.CheckBox3->isChecked());
+                                                  QTest::mouseClick(d.BitBtn2, Qt::LeftButton);
+                                              });
         QVERIFY(run.opened && !run.leftOpen);
     }
 };

@@ -5,21 +5,21 @@
 #include <string>
 #include <vector>
 
-#include "window/logic/CategoryOrder.h"
 #include "store/Funcs.h"
+#include "window/logic/CategoryOrder.h"
 
 namespace {
 
 // Windows-1250 bytes of the Polish letters used below.
-const std::string a_ = "\xB9", A_ = "\xA5";   // ą Ą
-const std::string c_ = "\xE6", C_ = "\xC6";   // ć Ć
-const std::string e_ = "\xEA", E_ = "\xCA";   // ę Ę
-const std::string l_ = "\xB3", L_ = "\xA3";   // ł Ł
-const std::string n_ = "\xF1", N_ = "\xD1";   // ń Ń
-const std::string o_ = "\xF3", O_ = "\xD3";   // ó Ó
-const std::string s_ = "\x9C", S_ = "\x8C";   // ś Ś
-const std::string zi = "\x9F", Zi = "\x8F";   // ź Ź
-const std::string zd = "\xBF", Zd = "\xAF";   // ż Ż
+const std::string a_ = "\xB9", A_ = "\xA5";  // ą Ą
+const std::string c_ = "\xE6", C_ = "\xC6";  // ć Ć
+const std::string e_ = "\xEA", E_ = "\xCA";  // ę Ę
+const std::string l_ = "\xB3", L_ = "\xA3";  // ł Ł
+const std::string n_ = "\xF1", N_ = "\xD1";  // ń Ń
+const std::string o_ = "\xF3", O_ = "\xD3";  // ó Ó
+const std::string s_ = "\x9C", S_ = "\x8C";  // ś Ś
+const std::string zi = "\x9F", Zi = "\x8F";  // ź Ź
+const std::string zd = "\xBF", Zd = "\xAF";  // ż Ż
 
 std::vector<std::string> LinesNamed(const std::vector<std::string>& names)
 {
@@ -46,7 +46,10 @@ std::vector<std::string> SortedByName(const std::vector<std::string>& names)
     return NamesOf(ApplyRowOrder(CategoryOrderByName(lines), lines));
 }
 
-int Sign(int value) { return (value > 0) - (value < 0); }
+int Sign(int value)
+{
+    return (value > 0) - (value < 0);
+}
 
 }  // namespace
 
@@ -65,15 +68,24 @@ struct NamePair {
 TEST(CompareCategoryNames, OrdersEachPolishLetterRightAfterItsBaseLetter)
 {
     const std::vector<NamePair> cases = {
-        {"a < ą", "a", a_},           {"ą < b", a_, "b"},
-        {"c < ć", "c", c_},           {"ć < d", c_, "d"},
-        {"e < ę", "e", e_},           {"ę < f", e_, "f"},
-        {"l < ł", "l", l_},           {"ł < m", l_, "m"},
-        {"n < ń", "n", n_},           {"ń < o", n_, "o"},
-        {"o < ó", "o", o_},           {"ó < p", o_, "p"},
-        {"s < ś", "s", s_},           {"ś < t", s_, "t"},
-        {"z < ź", "z", zi},           {"ź < ż", zi, zd},
-        {"Ł < m, capital", L_, "m"},  {"Ż after z, capital", "z", Zd},
+        {"a < ą", "a", a_},
+        {"ą < b", a_, "b"},
+        {"c < ć", "c", c_},
+        {"ć < d", c_, "d"},
+        {"e < ę", "e", e_},
+        {"ę < f", e_, "f"},
+        {"l < ł", "l", l_},
+        {"ł < m", l_, "m"},
+        {"n < ń", "n", n_},
+        {"ń < o", n_, "o"},
+        {"o < ó", "o", o_},
+        {"ó < p", o_, "p"},
+        {"s < ś", "s", s_},
+        {"ś < t", s_, "t"},
+        {"z < ź", "z", zi},
+        {"ź < ż", zi, zd},
+        {"Ł < m, capital", L_, "m"},
+        {"Ż after z, capital", "z", Zd},
         {"łz < ma: first letter decides", l_ + "z", "ma"},
         {"prefix first", "Kot", "kotek"},
         {"digit before letter", "9 lat", "a"},
@@ -89,8 +101,15 @@ TEST(CompareCategoryNames, IgnoresLetterCasePolishCapitalsIncluded)
 {
     const std::vector<NamePair> cases = {
         {"ASCII", "Ala ma kota", "aLA MA KOTA"},
-        {"Ą", A_, a_}, {"Ć", C_, c_}, {"Ę", E_, e_}, {"Ł", L_, l_}, {"Ń", N_, n_},
-        {"Ó", O_, o_}, {"Ś", S_, s_}, {"Ź", Zi, zi}, {"Ż", Zd, zd},
+        {"Ą", A_, a_},
+        {"Ć", C_, c_},
+        {"Ę", E_, e_},
+        {"Ł", L_, l_},
+        {"Ń", N_, n_},
+        {"Ó", O_, o_},
+        {"Ś", S_, s_},
+        {"Ź", Zi, zi},
+        {"Ż", Zd, zd},
         {"a word", L_ + "O" + S_, l_ + "o" + s_},
     };
     for (const NamePair& c : cases)
@@ -102,8 +121,7 @@ TEST(CompareCategoryNames, IsConsistentOverAMixedSet)
     const std::vector<std::string> names = {"", "a", A_, "b", L_ + "a", "la", "Z", zi, Zd, "1", "&"};
     for (const std::string& x : names)
         for (const std::string& y : names)
-            EXPECT_EQ(Sign(CompareCategoryNames(x, y)), -Sign(CompareCategoryNames(y, x)))
-                << x << " / " << y;
+            EXPECT_EQ(Sign(CompareCategoryNames(x, y)), -Sign(CompareCategoryNames(y, x))) << x << " / " << y;
 }
 
 TEST(CategoryOrderByName, KeepsTheOrderOfEqualNames)
@@ -131,8 +149,7 @@ TEST(CategoryOrderByName, ComparesTheNamesUnescaped)
 {
     // "&" is kept as "&amp;" inside the line; the name itself starts with "&"
     // and so sorts before the letters.
-    EXPECT_EQ(SortedByName({"b", "&b", "<n>a</n>", "a"}),
-              (std::vector<std::string>{"&b", "<n>a</n>", "a", "b"}));
+    EXPECT_EQ(SortedByName({"b", "&b", "<n>a</n>", "a"}), (std::vector<std::string>{"&b", "<n>a</n>", "a", "b"}));
 }
 
 TEST(CategoryOrderByName, LeavesEmptyAndSingleListsAlone)

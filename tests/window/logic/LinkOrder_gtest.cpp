@@ -83,8 +83,7 @@ PlainMove PlainMoveStep(Lines lines, const Rows& selectedRows, int focus, int st
     PlainMove result{lines, selected, focus, {}};
     auto& rows = result.lines;
     auto& sel = result.selected;
-    const bool blocked = selectedRows.empty() || count < 2 ||
-                         (step < 0 ? sel.front() : sel.back());
+    const bool blocked = selectedRows.empty() || count < 2 || (step < 0 ? sel.front() : sel.back());
     if (blocked)
         return result;
     auto visit = [&](int i) {
@@ -262,7 +261,7 @@ TEST(MoveSelected, FocusStaysWithItsLink)
     };
     // Selected block: rows 2 and 3.
     const std::vector<Case> cases = {
-        {true, 2, 1},  {true, 3, 2},  {true, 1, 3},  {true, 0, 0},  {true, 5, 5},  {true, -1, -1},
+        {true, 2, 1},  {true, 3, 2},  {true, 1, 3},  {true, 0, 0},  {true, 5, 5},    {true, -1, -1},
         {false, 2, 3}, {false, 3, 4}, {false, 4, 2}, {false, 1, 1}, {false, -1, -1},
     };
     for (const auto& c : cases) {
@@ -281,8 +280,9 @@ TEST(MoveSelected, UnevenPositionsStayWithTheRows)
                          LinkLine(5, 2, 21, "d", "")};
     const LinkMove move = MoveSelectedUp(lines, {1, 2}, -1);
     EXPECT_EQ(Field(move.lines, "<p>"), (std::vector<std::string>{"3", "7", "20", "21"}));
-    EXPECT_EQ(move.lines, (Lines{LinkLine(8, 2, 3, "b", ""), LinkLine(9, 2, 7, "c", ""),
-                                 LinkLine(7, 2, 20, "a", ""), LinkLine(5, 2, 21, "d", "")}));
+    EXPECT_EQ(move.lines,
+              (Lines{LinkLine(8, 2, 3, "b", ""), LinkLine(9, 2, 7, "c", ""), LinkLine(7, 2, 20, "a", ""),
+                     LinkLine(5, 2, 21, "d", "")}));
 }
 
 TEST(MoveSelected, MatchesTheRowByRowMoveAndStoresTheSame)
@@ -343,9 +343,8 @@ TEST(MaxLinkPos, LargestPositionNeverBelowZero)
 {
     EXPECT_EQ(linkorder::MaxLinkPos({}), 0);
     EXPECT_EQ(linkorder::MaxLinkPos({LinkLine(1, 0, -5, "a", ""), LinkLine(2, 0, -1, "b", "")}), 0);
-    EXPECT_EQ(linkorder::MaxLinkPos({LinkLine(1, 0, 0, "a", ""), LinkLine(2, 0, 2, "b", ""),
-                                     LinkLine(3, 0, 1, "c", "")}),
-              2);
+    EXPECT_EQ(
+        linkorder::MaxLinkPos({LinkLine(1, 0, 0, "a", ""), LinkLine(2, 0, 2, "b", ""), LinkLine(3, 0, 1, "c", "")}), 2);
     EXPECT_THROW(linkorder::MaxLinkPos({"<i>1</i><c>0</c><p>x</p><l>a</l><d></d>"}), EConvertError);
 }
 

@@ -60,9 +60,10 @@ void ExpectShownAndReachable(const FrameRect& frame, const Screens& screens)
     // where its title bar is.
     bool reachable = false;
     for (const FrameRect& s : screens.available) {
-        const long long w = std::min(0LL + frame.left + frame.width, 0LL + s.left + s.width) -
-                            std::max<long long>(frame.left, s.left);
-        const long long h = std::min(0LL + frame.top + 30, 0LL + s.top + s.height) - std::max<long long>(frame.top, s.top);
+        const long long w =
+            std::min(0LL + frame.left + frame.width, 0LL + s.left + s.width) - std::max<long long>(frame.left, s.left);
+        const long long h =
+            std::min(0LL + frame.top + 30, 0LL + s.top + s.height) - std::max<long long>(frame.top, s.top);
         reachable = reachable || (w >= 40 && h >= 10);
     }
     EXPECT_TRUE(reachable) << frame;
@@ -88,7 +89,7 @@ TEST(StoredGeometry, SizeIsHeldBetweenTheMinimumAndTheDesktop)
         int width, height;
         FrameSize expected;
     } cases[] = {
-        {900, 700, {900, 700}},          {300, 100, {640, 470}},        {100000, 100000, {2080, 1024}},
+        {900, 700, {900, 700}},           {300, 100, {640, 470}},         {100000, 100000, {2080, 1024}},
         {INT_MAX, INT_MAX, {2080, 1024}}, {INT_MIN, INT_MIN, {640, 470}}, {-1, 0, {640, 470}},
         {2080, 1024, {2080, 1024}},       {2081, 1025, {2080, 1024}},
     };
@@ -160,7 +161,7 @@ TEST(StoredGeometry, DescriptionColumnIsHeldToTheHeader)
     const struct {
         int pasek, header, expected;
     } cases[] = {
-        {200, 600, 200}, {0, 600, 0},   {600, 600, 600},    {601, 600, 600}, {INT_MAX, 600, 600},
+        {200, 600, 200}, {0, 600, 0},       {600, 600, 600}, {601, 600, 600}, {INT_MAX, 600, 600},
         {-1, 600, 0},    {INT_MIN, 600, 0}, {INT_MIN, 0, 0}, {50, -5, 0},
     };
     for (const auto& c : cases)

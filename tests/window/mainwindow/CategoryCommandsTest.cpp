@@ -8,12 +8,12 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "window/dialogs/CategoryOrderDialog.h"
 #include "platform/Convert.h"
+#include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
-#include "platform/QtText.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/CategoryOrderDialog.h"
 
 namespace {
 
@@ -98,15 +98,17 @@ private slots:
         QTest::addColumn<QList<int>>("positions");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("line");
-        QTest::newRow("first category ever") << QList<int>{} << "Nowa" << "<i>-1</i><p>1</p><n>Nowa</n><d></d>";
-        QTest::newRow("only position 0 stored") << QList<int>{0} << "Nowa" << "<i>-1</i><p>1</p><n>Nowa</n><d></d>";
-        QTest::newRow("after the largest position")
-            << QList<int>{3, 9, 4} << "Źródła" << "<i>-1</i><p>10</p><n>Źródła</n><d></d>";
+        QTest::newRow("first category ever") << QList<int>{} << "Nowa"
+                                             << "<i>-1</i><p>1</p><n>Nowa</n><d></d>";
+        QTest::newRow("only position 0 stored") << QList<int>{0} << "Nowa"
+                                                << "<i>-1</i><p>1</p><n>Nowa</n><d></d>";
+        QTest::newRow("after the largest position") << QList<int>{3, 9, 4} << "Źródła"
+                                                    << "<i>-1</i><p>10</p><n>Źródła</n><d></d>";
         // No position after it: the store makes room when it adds the line.
-        QTest::newRow("the largest position there is")
-            << QList<int>{3, INT_MAX} << "Nowa" << "<i>-1</i><p>2147483647</p><n>Nowa</n><d></d>";
-        QTest::newRow("tag text escaped") << QList<int>{} << kTagName
-                                          << "<i>-1</i><p>1</p><n>&lt;n>x&lt;/n> &amp; &lt;d></n><d></d>";
+        QTest::newRow("the largest position there is") << QList<int>{3, INT_MAX} << "Nowa"
+                                                       << "<i>-1</i><p>2147483647</p><n>Nowa</n><d></d>";
+        QTest::newRow("tag text escaped")
+            << QList<int>{} << kTagName << "<i>-1</i><p>1</p><n>&lt;n>x&lt;/n> &amp; &lt;d></n><d></d>";
     }
 
     void buildsTheNewCategoryLine()

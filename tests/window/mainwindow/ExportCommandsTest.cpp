@@ -29,7 +29,7 @@ std::string Head(const std::string& title)
 {
     return "<html>\n<head>\n<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1250\">\n"
            "<title>" +
-           title + "</title>\n</head>\n<body>\n";
+        title + "</title>\n</head>\n<body>\n";
 }
 
 const std::string kFoot = "</body>\n</html>";
@@ -107,11 +107,11 @@ class ExportCommandsTest : public QObject {
         return "<p>[Bez kategorii]</p>\n"
                "<p>[A]</p>\n"
                "<A href=\"x\">x</A> opis &lt;b&gt; &amp; &quot;c&quot; " +
-               Cp("ł") +
-               "<br>\n"
-               "<A href=\"y&amp;&lt;z&gt;\">y&amp;&lt;z&gt;</A> <br>\n"
-               "<p>[" +
-               Cp("Bądź") + "]</p>\n";
+            Cp("ł") +
+            "<br>\n"
+            "<A href=\"y&amp;&lt;z&gt;\">y&amp;&lt;z&gt;</A> <br>\n"
+            "<p>[" +
+            Cp("Bądź") + "]</p>\n";
     }
     std::string Out(const std::string& name) const { return fx->Root() + name; }
 
@@ -457,8 +457,8 @@ private slots:
             // The links of A cannot be read: SQLite answers "integer overflow".
             ExecOn(fx->SettingsFolder() + "dovra.db",
                    "ALTER TABLE LINKS RENAME TO L0;"
-                   "CREATE VIEW LINKS AS SELECT ID, CAT_ID, POS, CASE WHEN CAT_ID=" + std::to_string(a) +
-                       " THEN abs(-9223372036854775808) ELSE LINK END AS LINK, DESCR FROM L0;");
+                   "CREATE VIEW LINKS AS SELECT ID, CAT_ID, POS, CASE WHEN CAT_ID=" +
+                       std::to_string(a) + " THEN abs(-9223372036854775808) ELSE LINK END AS LINK, DESCR FROM L0;");
         }
         const std::string old = Out(html ? "dovra.html" : "dovra.txt");
         const std::string oldBytes = std::string(100000, 'o') + "\n";

@@ -15,12 +15,12 @@
 #include <QComboBox>
 #include <QPushButton>
 
-#include "window/dialogs/CategoryOrderDialog.h"
-#include "window/dialogs/MoveLinksDialog.h"
 #include "platform/QtBoxes.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/CategoryOrderDialog.h"
+#include "window/dialogs/MoveLinksDialog.h"
 
 using platform::BoxAnswer;
 using platform::BoxKind;
@@ -109,9 +109,9 @@ class FeedbackTest : public QObject {
         }
         QCOMPARE(asked.size(), std::size_t(1));
         QCOMPARE(asked.front().kind, BoxKind::ShowMessage);
-        const QString text = fault == "locked"      ? QStringLiteral("database is locked")
-                             : fault == "read-only" ? QStringLiteral("attempt to write a readonly database")
-                                                    : QStringLiteral("tylko do odczytu");
+        const QString text = fault == "locked" ? QStringLiteral("database is locked")
+            : fault == "read-only"             ? QStringLiteral("attempt to write a readonly database")
+                                               : QStringLiteral("tylko do odczytu");
         QCOMPARE(asked.front().text, text);
     }
 
@@ -241,12 +241,13 @@ private slots:
         ChooseCategory(form, 2);
         const std::vector<int> before = StoredCategories();
         QVERIFY(other->Exec("BEGIN IMMEDIATE;"));
-        const ModalRun run = RunModal<TForm4>([&form] { form.Kolejno1Click(); }, [](TForm4& dialog) {
-            dialog.ListBox1->SetItemIndex(0);
-            dialog.ListBox1->SetSelected(0, true);
-            dialog.BitBtn2Click();
-            dialog.BitBtn5Click();
-        });
+        const ModalRun run = RunModal<TForm4>([&form] { form.Kolejno1Click(); },
+                                              [](TForm4& dialog) {
+                                                  dialog.ListBox1->SetItemIndex(0);
+                                                  dialog.ListBox1->SetSelected(0, true);
+                                                  dialog.BitBtn2Click();
+                                                  dialog.BitBtn5Click();
+                                              });
         other->Exec("ROLLBACK;");
 
         QVERIFY(run.opened && !run.leftOpen);
@@ -372,7 +373,8 @@ private slots:
         QVERIFY(fx->WaitForABox());
         auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
-        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
+        QCOMPARE(asked[0].Describe(),
+                 QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
         QCOMPARE(asked[0].owner, QStringLiteral("TForm1"));
 
         // The next command is a command of its own.
@@ -405,7 +407,8 @@ private slots:
         QVERIFY(fx->WaitForABox());
         auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
-        QCOMPARE(asked[0].Describe(), QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
+        QCOMPARE(asked[0].Describe(),
+                 QStringLiteral("MessageBox 'Nie można otworzyć linku :\nhttp://b.pl' / 'Ostrzeżenie' flags 0x30"));
         QCOMPARE(asked[0].owner, QStringLiteral("TForm1"));
 
         // Not busy: still not from inside the call that brought the answer.
@@ -452,7 +455,8 @@ private slots:
         QTest::qWait(200);
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(1));
-        QCOMPARE(asked[0].Describe(), "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
+        QCOMPARE(asked[0].Describe(),
+                 "MessageBox 'Nie można otworzyć linku :\n" + link + "' / 'Ostrzeżenie' flags 0x30");
         QCOMPARE(form.Busy, false);
     }
 };

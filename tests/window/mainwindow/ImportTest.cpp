@@ -14,11 +14,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "window/dialogs/AddLinksDialog.h"
-#include "window/widgets/CheckListBox.h"
 #include "platform/testing/TestClipboard.h"
 #include "store/Funcs.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/AddLinksDialog.h"
+#include "window/widgets/CheckListBox.h"
 
 using platform::BoxAnswer;
 using platform::BoxKind;
@@ -137,8 +137,8 @@ private slots:
             << "  http://a.pl\n\nftp://b.pl\nWWW.c.pl\n(www.d.pl\ned2k://e"
             << QStringList{"http://a.pl", "(www.d.pl", "ed2k://e"};
         QTest::newRow("CR and LF split lines") << "http://a\rhttp://b\n" << QStringList{"http://a", "http://b"};
-        QTest::newRow("repeats and trailing blanks stay")
-            << "http://a.pl  \r\nhttp://a.pl  \r\n" << QStringList{"http://a.pl  ", "http://a.pl  "};
+        QTest::newRow("repeats and trailing blanks stay") << "http://a.pl  \r\nhttp://a.pl  \r\n"
+                                                          << QStringList{"http://a.pl  ", "http://a.pl  "};
         QTest::newRow("tabs and control bytes are trimmed") << "\t\x01 www.t.pl" << QStringList{"www.t.pl"};
         QTest::newRow("www at the second character only") << "xwww.a.pl\nxxwww.b.pl" << QStringList{"xwww.a.pl"};
         QTest::newRow("a blank-only line goes") << "   \nhttps://x.pl" << QStringList{"https://x.pl"};
@@ -300,35 +300,38 @@ private slots:
     {
         TForm1& form = StartOn(1);
         clip->Hold("http://a.pl");
-        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            QCOMPARE(dialog.windowTitle(), QStringLiteral("Dodaj linki"));
-            QCOMPARE(dialog.size(), QSize(569, 361));
-            QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
-            QCOMPARE(dialog.Label1->text(), QStringLiteral("Do ktaegorii : "));
-            QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Anuluj"));
-            QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Dodaj linki"));
-            QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 537, 305));
-            QCOMPARE(dialog.BitBtn1->geometry(), QRect(16, 328, 89, 25));
-            QCOMPARE(dialog.BitBtn2->geometry(), QRect(447, 328, 106, 25));
-            QCOMPARE(dialog.ComboBox1->pos(), QPoint(200, 329));
-            QCOMPARE(dialog.ComboBox1->width(), 241);
-            QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
-            QVERIFY(!dialog.BitBtn1->icon().isNull() && !dialog.BitBtn2->icon().isNull());
-            QCOMPARE(dialog.parentWidget(), nullptr);  // the application's, centred on the screen
-            const QPoint offCentre = dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
-            QVERIFY2(offCentre.manhattanLength() <= 4,
-                     qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
-            // Tab order: the add button, the check list, the combo, "Anuluj".
-            for (QWidget* next : std::vector<QWidget*>{dialog.CheckListBox1, dialog.ComboBox1, dialog.BitBtn1}) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-                QCOMPARE(QApplication::focusWidget(), next);
-            }
-            // Anchors: the list grows, the bottom row follows the bottom edge.
-            dialog.resize(669, 411);
-            QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 637, 355));
-            QCOMPARE(dialog.BitBtn2->geometry(), QRect(447, 378, 106, 25));
-            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-        }));
+        QVERIFY(RunImport(
+            [&] { form.Timer1Timer(); },
+            [](TForm2& dialog) {
+                QCOMPARE(dialog.windowTitle(), QStringLiteral("Dodaj linki"));
+                QCOMPARE(dialog.size(), QSize(569, 361));
+                QVERIFY(dialog.windowFlags() & Qt::WindowStaysOnTopHint);
+                QCOMPARE(dialog.Label1->text(), QStringLiteral("Do ktaegorii : "));
+                QCOMPARE(dialog.BitBtn1->text(), QStringLiteral("Anuluj"));
+                QCOMPARE(dialog.BitBtn2->text(), QStringLiteral("Dodaj linki"));
+                QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 537, 305));
+                QCOMPARE(dialog.BitBtn1->geometry(), QRect(16, 328, 89, 25));
+                QCOMPARE(dialog.BitBtn2->geometry(), QRect(447, 328, 106, 25));
+                QCOMPARE(dialog.ComboBox1->pos(), QPoint(200, 329));
+                QCOMPARE(dialog.ComboBox1->width(), 241);
+                QCOMPARE(QApplication::focusWidget(), dialog.BitBtn2);
+                QVERIFY(!dialog.BitBtn1->icon().isNull() && !dialog.BitBtn2->icon().isNull());
+                QCOMPARE(dialog.parentWidget(), nullptr);  // the application's, centred on the screen
+                const QPoint offCentre =
+                    dialog.frameGeometry().center() - dialog.screen()->availableGeometry().center();
+                QVERIFY2(offCentre.manhattanLength() <= 4,
+                         qPrintable(QStringLiteral("%1, %2").arg(offCentre.x()).arg(offCentre.y())));
+                // Tab order: the add button, the check list, the combo, "Anuluj".
+                for (QWidget* next : std::vector<QWidget*>{dialog.CheckListBox1, dialog.ComboBox1, dialog.BitBtn1}) {
+                    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                    QCOMPARE(QApplication::focusWidget(), next);
+                }
+                // Anchors: the list grows, the bottom row follows the bottom edge.
+                dialog.resize(669, 411);
+                QCOMPARE(dialog.CheckListBox1->geometry(), QRect(16, 16, 637, 355));
+                QCOMPARE(dialog.BitBtn2->geometry(), QRect(447, 378, 106, 25));
+                QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+            }));
     }
 
     void theComboStartsOnTheSelectedCategory_data()
@@ -375,11 +378,12 @@ private slots:
         TForm1& form = StartOn(3);  // "Wszystkie": the link commands are off
         form.UstPoz = static_cast<signed char>(ustPoz);
         clip->Hold("http://n1.pl\nhttp://skip.pl\nwww.n2.pl\nhttp://n1.pl");
-        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            dialog.CheckListBox1->SetChecked(1, false);
-            dialog.ComboBox1->setCurrentIndex(1);
-            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
-        }));
+        QVERIFY(RunImport([&] { form.Timer1Timer(); },
+                          [](TForm2& dialog) {
+                              dialog.CheckListBox1->SetChecked(1, false);
+                              dialog.ComboBox1->setCurrentIndex(1);
+                              QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+                          }));
         QCOMPARE(StoredLinks(dom),
                  (Strings{"http://d1.pl", "http://d2.pl", "http://n1.pl", "www.n2.pl", "http://n1.pl"}));
         QCOMPARE(fx->Query("SELECT POS, DESCR FROM LINKS WHERE CAT_ID = " + std::to_string(dom) + " ORDER BY POS"),
@@ -403,40 +407,43 @@ private slots:
     {
         TForm1& form = StartOn(1);
         clip->Hold("http://a.pl\nhttp://b.pl\nhttp://c.pl\nhttp://d.pl");
-        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            CheckListBox* list = dialog.CheckListBox1;
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QCOMPARE(QApplication::focusWidget(), list);
-            QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
-            QCOMPARE(list->currentRow(), 1);
-            QTest::keyClick(list, Qt::Key_End, Qt::ShiftModifier);
-            QCOMPARE(list->currentRow(), 3);
-            QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(3)});
-            QTest::keyClick(list, Qt::Key_Space);
-            QCOMPARE((std::vector<bool>{list->GetChecked(0), list->GetChecked(1), list->GetChecked(2),
-                                        list->GetChecked(3)}),
-                     (std::vector<bool>{true, true, true, false}));
-            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-        }));
+        QVERIFY(RunImport([&] { form.Timer1Timer(); },
+                          [](TForm2& dialog) {
+                              CheckListBox* list = dialog.CheckListBox1;
+                              QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                              QCOMPARE(QApplication::focusWidget(), list);
+                              QTest::keyClick(list, Qt::Key_Down, Qt::ShiftModifier);
+                              QCOMPARE(list->currentRow(), 1);
+                              QTest::keyClick(list, Qt::Key_End, Qt::ShiftModifier);
+                              QCOMPARE(list->currentRow(), 3);
+                              QCOMPARE(list->selectedItems(), QList<QListWidgetItem*>{list->item(3)});
+                              QTest::keyClick(list, Qt::Key_Space);
+                              QCOMPARE((std::vector<bool>{list->GetChecked(0), list->GetChecked(1), list->GetChecked(2),
+                                                          list->GetChecked(3)}),
+                                       (std::vector<bool>{true, true, true, false}));
+                              QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                          }));
     }
 
     void nothingCheckedStoresNothingYetReloads()
     {
         TForm1& form = StartOn(0);
         clip->Hold("http://a.pl\nhttp://b.pl");
-        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [](TForm2& dialog) {
-            // The user unchecks one row with the mouse, the other with the space bar.
-            CheckListBox* list = dialog.CheckListBox1;
-            const QRect first = list->visualItemRect(list->item(0));
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, QPoint(first.left() + 8, first.center().y()));
-            QVERIFY(!list->GetChecked(0));
-            list->setFocus();
-            list->setCurrentRow(1);
-            QTest::keyClick(list, Qt::Key_Space);
-            QVERIFY(!list->GetChecked(1));
-            dialog.ComboBox1->setCurrentIndex(2);
-            QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
-        }));
+        QVERIFY(RunImport([&] { form.Timer1Timer(); },
+                          [](TForm2& dialog) {
+                              // The user unchecks one row with the mouse, the other with the space bar.
+                              CheckListBox* list = dialog.CheckListBox1;
+                              const QRect first = list->visualItemRect(list->item(0));
+                              QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                                                QPoint(first.left() + 8, first.center().y()));
+                              QVERIFY(!list->GetChecked(0));
+                              list->setFocus();
+                              list->setCurrentRow(1);
+                              QTest::keyClick(list, Qt::Key_Space);
+                              QVERIFY(!list->GetChecked(1));
+                              dialog.ComboBox1->setCurrentIndex(2);
+                              QTest::mouseClick(dialog.BitBtn2, Qt::LeftButton);
+                          }));
         QCOMPARE(LinkCount(), 3);
         QCOMPARE(form.ListBox2->ItemIndex(), 2);
         QCOMPARE(RowIds(*form.ListBox1).size(), std::size_t(1));
@@ -450,8 +457,9 @@ private slots:
                                             "http://ł.pl/ż");
         clip->Hold(text);
         QVERIFY(RunImport([&] { form.Timer1Timer(); }, AddTo(2)));
-        QCOMPARE(StoredLinks(praca), (Strings{"http://p1.pl", "http://a.pl/?x=1&amp;y=2", "http://b.pl/<b>",
-                                              "http://c.pl</l><d>opis</d>", Cp("http://ł.pl/ż")}));
+        QCOMPARE(StoredLinks(praca),
+                 (Strings{"http://p1.pl", "http://a.pl/?x=1&amp;y=2", "http://b.pl/<b>", "http://c.pl</l><d>opis</d>",
+                          Cp("http://ł.pl/ż")}));
         QCOMPARE(fx->Query("SELECT COUNT(*) FROM LINKS WHERE DESCR <> ''"), (WindowFixture::Rows{{"2"}}));
     }
 
@@ -476,26 +484,27 @@ private slots:
         TForm1& form = StartOn(1);
         const Strings linksBefore = ListLines(*form.ListBox1);
         clip->Hold("http://a.pl");
-        QVERIFY(RunImport([&] { form.Timer1Timer(); }, [how](TForm2& dialog) {
-            dialog.ComboBox1->setCurrentIndex(2);
-            if (how == "enter list")
-                QTest::keyClick(dialog.CheckListBox1, Qt::Key_Return);
-            else if (how == "enter combo")
-                QTest::keyClick(dialog.ComboBox1, Qt::Key_Enter);
-            else if (how == "enter add")
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            else if (how == "enter cancel")
-                QTest::keyClick(dialog.BitBtn1, Qt::Key_Return);
-            else if (how == "esc list")
-                QTest::keyClick(dialog.CheckListBox1, Qt::Key_Escape);
-            else if (how == "esc combo")
-                QTest::keyClick(dialog.ComboBox1, Qt::Key_Escape);
-            else if (how == "cancel")
-                QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-            else if (how == "close")
-                dialog.close();
-            QVERIFY(!dialog.isVisible());
-        }));
+        QVERIFY(RunImport([&] { form.Timer1Timer(); },
+                          [how](TForm2& dialog) {
+                              dialog.ComboBox1->setCurrentIndex(2);
+                              if (how == "enter list")
+                                  QTest::keyClick(dialog.CheckListBox1, Qt::Key_Return);
+                              else if (how == "enter combo")
+                                  QTest::keyClick(dialog.ComboBox1, Qt::Key_Enter);
+                              else if (how == "enter add")
+                                  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+                              else if (how == "enter cancel")
+                                  QTest::keyClick(dialog.BitBtn1, Qt::Key_Return);
+                              else if (how == "esc list")
+                                  QTest::keyClick(dialog.CheckListBox1, Qt::Key_Escape);
+                              else if (how == "esc combo")
+                                  QTest::keyClick(dialog.ComboBox1, Qt::Key_Escape);
+                              else if (how == "cancel")
+                                  QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                              else if (how == "close")
+                                  dialog.close();
+                              QVERIFY(!dialog.isVisible());
+                          }));
         QCOMPARE(StoredLinks(praca), stores ? (Strings{"http://p1.pl", "http://a.pl"}) : Strings{"http://p1.pl"});
         QCOMPARE(form.ListBox2->ItemIndex(), stores ? 2 : 1);
         if (!stores)
@@ -568,18 +577,19 @@ private slots:
         form.Timer1->SetEnabled(true);
         clip->Hold("http://a.pl");
         int nested = 0;
-        QVERIFY(RunImport([&] { form.Timer1->Tick(); }, [&](TForm2& dialog) {
-            QVERIFY(form.Busy);
-            clip->Hold("http://b.pl");
-            const int reads = clip->Reads();
-            form.Timer1->Tick();
-            form.Dodajlinkzeschowka1->trigger();
-            form.ImportLinks(fx->Root() + "missing.txt");
-            QCOMPARE(clip->Reads(), reads);
-            for (QWidget* window : QApplication::topLevelWidgets())
-                nested += qobject_cast<TForm2*>(window) != nullptr && window->isVisible() ? 1 : 0;
-            QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
-        }));
+        QVERIFY(RunImport([&] { form.Timer1->Tick(); },
+                          [&](TForm2& dialog) {
+                              QVERIFY(form.Busy);
+                              clip->Hold("http://b.pl");
+                              const int reads = clip->Reads();
+                              form.Timer1->Tick();
+                              form.Dodajlinkzeschowka1->trigger();
+                              form.ImportLinks(fx->Root() + "missing.txt");
+                              QCOMPARE(clip->Reads(), reads);
+                              for (QWidget* window : QApplication::topLevelWidgets())
+                                  nested += qobject_cast<TForm2*>(window) != nullptr && window->isVisible() ? 1 : 0;
+                              QTest::mouseClick(dialog.BitBtn1, Qt::LeftButton);
+                          }));
         QCOMPARE(nested, 1);
         QVERIFY(!form.Busy);
         QCOMPARE(form.LastImport, Strings{"http://a.pl"});
@@ -658,9 +668,9 @@ private slots:
         QFETCH(QString, switchName);
         QFETCH(bool, on);
         TForm1& form = StartOn(1);
-        QAction* item = switchName == "ToolButton20"            ? form.ToolButton20
-                        : switchName == "Monitorowanieschowka2" ? form.Monitorowanieschowka2
-                                                                : form.Monitorowanieschowka1;
+        QAction* item = switchName == "ToolButton20" ? form.ToolButton20
+            : switchName == "Monitorowanieschowka2"  ? form.Monitorowanieschowka2
+                                                     : form.Monitorowanieschowka1;
         // Start from the other state everywhere.
         form.Timer1->SetEnabled(!on);
         for (QAction* a : {form.ToolButton20, form.Monitorowanieschowka2, form.Monitorowanieschowka1})

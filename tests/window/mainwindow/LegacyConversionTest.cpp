@@ -14,9 +14,9 @@
 #include <QSystemTrayIcon>
 #include <QtTest>
 
-#include "window/dialogs/ConversionProgress.h"
 #include "store/Db_funcs.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/ConversionProgress.h"
 
 namespace fs = std::filesystem;
 using platform::BoxAnswer;
@@ -24,9 +24,9 @@ using platform::BoxKind;
 
 namespace {
 
-const QString kQuestion = QStringLiteral(
-    "Znaleziono plik bazy danych starszego typu\nCzy uaktualnić ją do nowszej wersji ?\n"
-    "Wybranie (Nie) spowoduje rozpoczęcie pracy w pustej bazie danych.");
+const QString kQuestion =
+    QStringLiteral("Znaleziono plik bazy danych starszego typu\nCzy uaktualnić ją do nowszej wersji ?\n"
+                   "Wybranie (Nie) spowoduje rozpoczęcie pracy w pustej bazie danych.");
 const QString kNoTempFolder = QStringLiteral("Nie można utworzyć katalogu plików tymczasowych :\n");
 
 // The warning about a converted legacy file that kept its name; it says
@@ -34,11 +34,11 @@ const QString kNoTempFolder = QStringLiteral("Nie można utworzyć katalogu plik
 QString KeptNameWarning(const std::string& path, bool offeredAgain = true)
 {
     return QStringLiteral("Nie udało się zmienić nazwy pliku bazy danych starszego typu :\n") +
-           QString::fromStdString(path) +
-           (offeredAgain ? QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego "
-                                          "konwersję ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę.")
-                         : QStringLiteral("\nLinki z tego pliku są już w bazie danych.\nPrzenieś ten plik w inne "
-                                          "miejsce lub zmień jego nazwę."));
+        QString::fromStdString(path) +
+        (offeredAgain ? QStringLiteral("\nLinki z tego pliku są już w bazie danych, a program zaproponuje jego "
+                                       "konwersję ponownie.\nPrzenieś ten plik w inne miejsce lub zmień jego nazwę.")
+                      : QStringLiteral("\nLinki z tego pliku są już w bazie danych.\nPrzenieś ten plik w inne "
+                                       "miejsce lub zmień jego nazwę."));
 }
 
 void WriteFile(const std::string& path, const std::string& bytes)
@@ -72,18 +72,18 @@ enum class Archive { TestLibrary, Missing, WithoutExport };
 enum class Taken { Nothing, Link, Folder };
 
 struct Case {
-    std::vector<std::string> legacy{};       // legacy files in the archive folder
-    std::vector<std::string> olderBackups{}; // ".bak" files from an earlier conversion
-    int answer = 0;                          // 0: no question expected
+    std::vector<std::string> legacy{};        // legacy files in the archive folder
+    std::vector<std::string> olderBackups{};  // ".bak" files from an earlier conversion
+    int answer = 0;                           // 0: no question expected
     Archive archive = Archive::TestLibrary;
     bool unpacks = true;
-    bool withoutCategoryFile = false;        // the library leaves link files only
+    bool withoutCategoryFile = false;  // the library leaves link files only
     Taken taken = Taken::Nothing;
     bool noTempFolder = false;
     bool brokenDatabase = false;
     int result = DbOk;
-    QStringList warnings{};                  // texts shown after the question, in order
-    std::vector<std::string> renamed{};      // legacy files expected under their ".bak" name
+    QStringList warnings{};              // texts shown after the question, in order
+    std::vector<std::string> renamed{};  // legacy files expected under their ".bak" name
     bool imported = false;
     bool libraryCalled = false;
 };
@@ -135,44 +135,84 @@ private slots:
         row("no legacy file", {});
         row("dovrad1.z alone", {.legacy = {"dovrad1.z"}});
         row("dovrad2.z alone", {.legacy = {"dovrad2.z"}});
-        row("No keeps everything", {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdNo});
+        row("No keeps everything",
+            {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdNo});
         row("Yes converts dovra.ldb",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .renamed = {"dovra.ldb"}, .imported = true,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .renamed = {"dovra.ldb"},
+             .imported = true,
              .libraryCalled = true});
         row("an older backup is replaced",
-            {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdYes,
-             .renamed = {"dovra.ldb"}, .imported = true, .libraryCalled = true});
+            {.legacy = {"dovra.ldb"},
+             .olderBackups = {"dovra.ldb.bak"},
+             .answer = platform::IdYes,
+             .renamed = {"dovra.ldb"},
+             .imported = true,
+             .libraryCalled = true});
         row("the pair, older backups replaced",
-            {.legacy = {"dovrad1.z", "dovrad2.z"}, .olderBackups = {"dovrad1.z.bak", "dovrad2.z.bak"},
-             .answer = platform::IdYes, .renamed = {"dovrad1.z", "dovrad2.z"}, .imported = true,
+            {.legacy = {"dovrad1.z", "dovrad2.z"},
+             .olderBackups = {"dovrad1.z.bak", "dovrad2.z.bak"},
+             .answer = platform::IdYes,
+             .renamed = {"dovrad1.z", "dovrad2.z"},
+             .imported = true,
              .libraryCalled = true});
         row("all three: only dovra.ldb renamed",
-            {.legacy = {"dovra.ldb", "dovrad1.z", "dovrad2.z"}, .answer = platform::IdYes, .renamed = {"dovra.ldb"},
-             .imported = true, .libraryCalled = true});
+            {.legacy = {"dovra.ldb", "dovrad1.z", "dovrad2.z"},
+             .answer = platform::IdYes,
+             .renamed = {"dovra.ldb"},
+             .imported = true,
+             .libraryCalled = true});
         row("library missing",
-            {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdYes,
-             .archive = Archive::Missing, .result = DbOpenFailed, .warnings = {noArchuse}});
+            {.legacy = {"dovra.ldb"},
+             .olderBackups = {"dovra.ldb.bak"},
+             .answer = platform::IdYes,
+             .archive = Archive::Missing,
+             .result = DbOpenFailed,
+             .warnings = {noArchuse}});
         row("export missing",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .archive = Archive::WithoutExport,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .archive = Archive::WithoutExport,
              .result = DbOpenFailed});
         row("nothing unpacked",
-            {.legacy = {"dovra.ldb"}, .olderBackups = {"dovra.ldb.bak"}, .answer = platform::IdYes, .unpacks = false,
-             .result = DbOpenFailed, .libraryCalled = true});
+            {.legacy = {"dovra.ldb"},
+             .olderBackups = {"dovra.ldb.bak"},
+             .answer = platform::IdYes,
+             .unpacks = false,
+             .result = DbOpenFailed,
+             .libraryCalled = true});
         row("unpacked without kategorie",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .withoutCategoryFile = true, .result = DbOpenFailed,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .withoutCategoryFile = true,
+             .result = DbOpenFailed,
              .libraryCalled = true});
         row("name taken by a link",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .taken = Taken::Link, .result = DbOpenFailed,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .taken = Taken::Link,
+             .result = DbOpenFailed,
              .warnings = {kNoTempFolder}});
         row("name taken by a folder",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .taken = Taken::Folder, .result = DbOpenFailed,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .taken = Taken::Folder,
+             .result = DbOpenFailed,
              .warnings = {kNoTempFolder}});
         row("no temp folder",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .noTempFolder = true, .result = DbOpenFailed,
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .noTempFolder = true,
+             .result = DbOpenFailed,
              .warnings = {kNoTempFolder}});
         row("failed import",
-            {.legacy = {"dovra.ldb"}, .answer = platform::IdYes, .brokenDatabase = true, .result = DbOpenFailed,
-             .warnings = {QStringLiteral("file is not a database")}, .libraryCalled = true});
+            {.legacy = {"dovra.ldb"},
+             .answer = platform::IdYes,
+             .brokenDatabase = true,
+             .result = DbOpenFailed,
+             .warnings = {QStringLiteral("file is not a database")},
+             .libraryCalled = true});
     }
 
     void conversion()
@@ -270,8 +310,8 @@ private slots:
         QCOMPARE(calls.size(), size_t(c.libraryCalled ? 1 : 0));
         if (c.libraryCalled) {
             QCOMPARE(calls[0].exportName, std::string("_OpenArch"));
-            QCOMPARE(calls[0].texts, (std::vector<std::optional<std::string>>{form.TempFolder, form.RunTempSubfolder,
-                                                                                archive}));
+            QCOMPARE(calls[0].texts,
+                     (std::vector<std::optional<std::string>>{form.TempFolder, form.RunTempSubfolder, archive}));
             QCOMPARE(calls[0].last, std::string("0700"));
         }
 
@@ -413,8 +453,7 @@ private slots:
         QCOMPARE(calls.size(), size_t(called ? 1 : 0));
         if (called) {
             QCOMPARE(calls[0].exportName, std::string("_SprVer"));
-            QCOMPARE(calls[0].texts,
-                     (std::vector<std::optional<std::string>>{"dovra", "1.3.0.0", "Quomira"}));
+            QCOMPARE(calls[0].texts, (std::vector<std::optional<std::string>>{"dovra", "1.3.0.0", "Quomira"}));
             QCOMPARE(calls[0].last, std::string("1"));
         }
 
@@ -492,8 +531,7 @@ private slots:
         QTest::newRow("the pair") << QStringList{"dovrad1.z", "dovrad2.z"} << QStringList{"dovrad1.z", "dovrad2.z"}
                                   << true;
         // The start offers the pair only whole: a half alone is never offered.
-        QTest::newRow("one of the pair") << QStringList{"dovrad1.z", "dovrad2.z"} << QStringList{"dovrad2.z"}
-                                         << false;
+        QTest::newRow("one of the pair") << QStringList{"dovrad1.z", "dovrad2.z"} << QStringList{"dovrad2.z"} << false;
     }
 
     void startupWarnsAboutAFileThatKeptItsName()

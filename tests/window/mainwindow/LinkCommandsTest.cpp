@@ -89,8 +89,9 @@ private slots:
         QCOMPARE(asked[0].value, QString());
 
         const auto rows = fx->Query("SELECT ID, CAT_ID, POS, LINK, DESCR FROM LINKS ORDER BY ID DESC LIMIT 1");
-        QCOMPARE(rows.front(), (std::vector<std::string>{rows.front()[0], std::to_string(catId),
-                                                          expectedPos.toStdString(), Cp(typed), ""}));
+        QCOMPARE(rows.front(),
+                 (std::vector<std::string>{rows.front()[0], std::to_string(catId), expectedPos.toStdString(), Cp(typed),
+                                           ""}));
         const int count = form.ListBox1->Count();
         QCOMPARE(RowIds(*form.ListBox1).back(), std::stoi(rows.front()[0]));
         QCOMPARE(GetTagValue(form.ListBox1->Item(count - 1), "<l>"), Cp(typed));
@@ -100,8 +101,9 @@ private slots:
 
     void addsAfterPositionsFromZero()
     {
-        DbInsertLinks(fx->SettingsFolder(), {LinkLine(-1, empty, 0, "a", ""), LinkLine(-1, empty, 2, "c", ""),
-                                             LinkLine(-1, empty, 1, "b", "")});
+        DbInsertLinks(
+            fx->SettingsFolder(),
+            {LinkLine(-1, empty, 0, "a", ""), LinkLine(-1, empty, 2, "c", ""), LinkLine(-1, empty, 1, "b", "")});
         TForm1& form = StartOn(2);
         fx->boxes.Script(BoxAnswer::Text("d"));
         form.Dodajnowylink1Click();
@@ -358,8 +360,9 @@ private slots:
         form.ListBox1->setFocus();
         SelectLinkRows(form, {0, 1, 2}, 2);
         QTest::keyClick(form.ListBox1, Qt::Key_Return);
-        QCOMPARE(opened->Opened(), (QStringList{QStringLiteral("http://n1.pl"), QStringLiteral("http://www.n2.pl"),
-                                                QString::fromUtf8("ed2k://|file|łódź.avi|1|AB|/")}));
+        QCOMPARE(opened->Opened(),
+                 (QStringList{QStringLiteral("http://n1.pl"), QStringLiteral("http://www.n2.pl"),
+                              QString::fromUtf8("ed2k://|file|łódź.avi|1|AB|/")}));
         QVERIFY(!form.Busy);
 
         opened->Clear();

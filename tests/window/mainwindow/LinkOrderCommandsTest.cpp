@@ -19,8 +19,8 @@
 
 #include "platform/Convert.h"
 #include "store/Funcs.h"
-#include "window/dialogs/MoveLinksDialog.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/MoveLinksDialog.h"
 
 namespace {
 
@@ -58,10 +58,10 @@ private:
     sqlite3* db_ = nullptr;
 };
 
-#define EXEC_SQL(catalogue, sql)                                  \
-    do {                                                          \
-        const QString sqlError = (catalogue).Exec(sql);           \
-        QVERIFY2(sqlError.isEmpty(), qPrintable(sqlError));       \
+#define EXEC_SQL(catalogue, sql)                                                                                       \
+    do {                                                                                                               \
+        const QString sqlError = (catalogue).Exec(sql);                                                                \
+        QVERIFY2(sqlError.isEmpty(), qPrintable(sqlError));                                                            \
     } while (false)
 
 std::string Str(int value)
@@ -124,9 +124,9 @@ struct ListState {
     std::vector<int> selected;
     int focus = -1;
 
-    explicit ListState(const LineListBox& box) : lines(ListLines(box)), selected(SelectedRows(box)), focus(box.ItemIndex())
-    {
-    }
+    explicit ListState(const LineListBox& box)
+        : lines(ListLines(box)), selected(SelectedRows(box)), focus(box.ItemIndex())
+    {}
     bool operator==(const ListState&) const = default;
 };
 
@@ -139,7 +139,10 @@ class LinkOrderCommandsTest : public QObject {
     std::string DbPath() const { return fx->SettingsFolder() + "dovra.db"; }
 
     // Every stored link.
-    QStringList AllLinks() const { return Table(fx->Query("select ID, CAT_ID, POS, LINK, DESCR from LINKS order by ID")); }
+    QStringList AllLinks() const
+    {
+        return Table(fx->Query("select ID, CAT_ID, POS, LINK, DESCR from LINKS order by ID"));
+    }
 
     // "ID:POS" of one category's links, by id.
     QStringList PositionsIn(int catId) const
@@ -260,8 +263,9 @@ private slots:
         QCOMPARE(SelectedRows(*form.ListBox1), std::vector<int>{3});
         QCOMPARE(form.ListBox1->ItemIndex(), 3);
         QCOMPARE(RowPositions(*form.ListBox1), (std::vector<int>{0, 1, 2, 3}));
-        QCOMPARE(PositionsIn(sorted), (QStringList{Q(Str(ids[0]) + "|2"), Q(Str(ids[1]) + "|3"),
-                                                   Q(Str(ids[2]) + "|0"), Q(Str(ids[3]) + "|1")}));
+        QCOMPARE(
+            PositionsIn(sorted),
+            (QStringList{Q(Str(ids[0]) + "|2"), Q(Str(ids[1]) + "|3"), Q(Str(ids[2]) + "|0"), Q(Str(ids[3]) + "|1")}));
         QCOMPARE(PositionsIn(other), otherBefore);
         QCOMPARE(form.Busy, false);
     }
@@ -319,9 +323,9 @@ private slots:
         const int home = fx->AddCategory("Dom");
         const int games = fx->AddCategory("Sport");
         std::vector<int> ids;
-        const std::vector<std::pair<std::string, std::string>> links = {
-            {"a", "pierwsze a"}, {"b", "pierwsze b"}, {"a", "drugie a"},
-            {"c", "jedyne c"},   {"b", "drugie b"},   {"a", "trzecie a"}};
+        const std::vector<std::pair<std::string, std::string>> links = {{"a", "pierwsze a"}, {"b", "pierwsze b"},
+                                                                        {"a", "drugie a"},   {"c", "jedyne c"},
+                                                                        {"b", "drugie b"},   {"a", "trzecie a"}};
         for (const auto& [text, descr] : links)
             ids.push_back(fx->AddLink(home, text, descr));
         const int elsewhere = fx->AddLink(games, "a", "a gdzie indziej");
@@ -386,26 +390,26 @@ private slots:
         QTest::addColumn<QList<int>>("selectedAfter");
         QTest::addColumn<int>("focusAfter");
 
-        QTest::newRow("up, a block of two") << true << QList<int>{2, 3} << 3 << QList<int>{0, 2, 3, 1, 4}
-                                            << QList<int>{1, 2} << 2;
+        QTest::newRow("up, a block of two")
+            << true << QList<int>{2, 3} << 3 << QList<int>{0, 2, 3, 1, 4} << QList<int>{1, 2} << 2;
         QTest::newRow("up, the focus on the link making way")
             << true << QList<int>{2, 3} << 1 << QList<int>{0, 2, 3, 1, 4} << QList<int>{1, 2} << 3;
-        QTest::newRow("up, two separate rows") << true << QList<int>{1, 3} << 4 << QList<int>{1, 0, 3, 2, 4}
-                                               << QList<int>{0, 2} << 4;
-        QTest::newRow("up, the last row") << true << QList<int>{4} << 4 << QList<int>{0, 1, 2, 4, 3}
-                                          << QList<int>{3} << 3;
-        QTest::newRow("down, rows 0 and 2") << false << QList<int>{0, 2} << 0 << QList<int>{1, 0, 3, 2, 4}
-                                            << QList<int>{1, 3} << 1;
-        QTest::newRow("down, a block of three") << false << QList<int>{1, 2, 3} << 2 << QList<int>{0, 4, 1, 2, 3}
-                                                << QList<int>{2, 3, 4} << 3;
+        QTest::newRow("up, two separate rows")
+            << true << QList<int>{1, 3} << 4 << QList<int>{1, 0, 3, 2, 4} << QList<int>{0, 2} << 4;
+        QTest::newRow("up, the last row")
+            << true << QList<int>{4} << 4 << QList<int>{0, 1, 2, 4, 3} << QList<int>{3} << 3;
+        QTest::newRow("down, rows 0 and 2")
+            << false << QList<int>{0, 2} << 0 << QList<int>{1, 0, 3, 2, 4} << QList<int>{1, 3} << 1;
+        QTest::newRow("down, a block of three")
+            << false << QList<int>{1, 2, 3} << 2 << QList<int>{0, 4, 1, 2, 3} << QList<int>{2, 3, 4} << 3;
         QTest::newRow("up with the first row selected: nothing")
             << true << QList<int>{0, 3} << 3 << QList<int>{0, 1, 2, 3, 4} << QList<int>{0, 3} << 3;
         QTest::newRow("down with the last row selected: nothing")
             << false << QList<int>{1, 4} << 1 << QList<int>{0, 1, 2, 3, 4} << QList<int>{1, 4} << 1;
-        QTest::newRow("up, nothing selected") << true << QList<int>{} << 2 << QList<int>{0, 1, 2, 3, 4}
-                                              << QList<int>{} << 2;
-        QTest::newRow("down, nothing selected") << false << QList<int>{} << 2 << QList<int>{0, 1, 2, 3, 4}
-                                                << QList<int>{} << 2;
+        QTest::newRow("up, nothing selected")
+            << true << QList<int>{} << 2 << QList<int>{0, 1, 2, 3, 4} << QList<int>{} << 2;
+        QTest::newRow("down, nothing selected")
+            << false << QList<int>{} << 2 << QList<int>{0, 1, 2, 3, 4} << QList<int>{} << 2;
     }
 
     void moveUpOrDown()
@@ -544,7 +548,7 @@ private slots:
     {
         QTest::addColumn<int>("sourceRow");  // 0 Uncategorised, 1 Dom
         QTest::addColumn<QList<int>>("selected");
-        QTest::addColumn<int>("comboRow");   // 0 Uncategorised, 2 Praca, 3 Sport
+        QTest::addColumn<int>("comboRow");  // 0 Uncategorised, 2 Praca, 3 Sport
         QTest::addColumn<int>("firstPos");
         QTest::addColumn<bool>("byShortcut");
 
@@ -704,8 +708,10 @@ private slots:
     {
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("message");
-        QTest::newRow("catalogue locked by another program") << "lock" << "database is locked";
-        QTest::newRow("update refused by a trigger") << "trigger" << "nie";
+        QTest::newRow("catalogue locked by another program") << "lock"
+                                                             << "database is locked";
+        QTest::newRow("update refused by a trigger") << "trigger"
+                                                     << "nie";
     }
 
     void failedMoveKeepsTheRows()

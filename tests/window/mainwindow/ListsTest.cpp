@@ -74,12 +74,31 @@ QString LinkCommandsState(TForm1& form, bool on)
 // The actions that AllCategories leaves alone.
 std::vector<QAction*> UntouchedCommands(TForm1& f)
 {
-    return {f.Otwrzlinkwdomylnympr1, f.Kopiujlinkdoschowka1, f.Kpiujzaznaczoneopisydoschowka1,
-            f.Szukaj1, f.Doplikutekstowego1, f.DoplikuHTML1, f.Doplikutekstowego2, f.DoplikuHTML2,
-            f.Monitorowanieschowka2, f.Opcjeprogramu1, f.Oprogramie1, f.Zamknij1,
-            f.Dodajnowylink2, f.Dodajlinkizeschowka1, f.Dodajlinkizpliku2,
-            f.ToolButton5, f.ToolButton6, f.ToolButton7, f.ToolButton13, f.ToolButton14,
-            f.ToolButton16, f.ToolButton20, f.ToolButton29, f.Dodajnowkategori1, f.Kolejno1};
+    return {f.Otwrzlinkwdomylnympr1,
+            f.Kopiujlinkdoschowka1,
+            f.Kpiujzaznaczoneopisydoschowka1,
+            f.Szukaj1,
+            f.Doplikutekstowego1,
+            f.DoplikuHTML1,
+            f.Doplikutekstowego2,
+            f.DoplikuHTML2,
+            f.Monitorowanieschowka2,
+            f.Opcjeprogramu1,
+            f.Oprogramie1,
+            f.Zamknij1,
+            f.Dodajnowylink2,
+            f.Dodajlinkizeschowka1,
+            f.Dodajlinkizpliku2,
+            f.ToolButton5,
+            f.ToolButton6,
+            f.ToolButton7,
+            f.ToolButton13,
+            f.ToolButton14,
+            f.ToolButton16,
+            f.ToolButton20,
+            f.ToolButton29,
+            f.Dodajnowkategori1,
+            f.Kolejno1};
 }
 
 QPoint RowCentre(LineListBox& box, int row)
@@ -298,8 +317,7 @@ private slots:
     {
         TForm1& form = fx->Start();
         QCOMPARE(form.ListBox1->Count(), 6);
-        std::ofstream(fx->SettingsFolder() + "dovra.db", std::ios::binary | std::ios::trunc)
-            << std::string(4096, 'x');
+        std::ofstream(fx->SettingsFolder() + "dovra.db", std::ios::binary | std::ios::trunc) << std::string(4096, 'x');
         form.ListBox2->SetItemIndex(1);
         form.ListBox2Click();
         QCOMPARE(form.ListBox1->Count(), 6);

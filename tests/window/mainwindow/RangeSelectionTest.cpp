@@ -157,8 +157,8 @@ private slots:
         QTest::keyClick(form.ListBox1, Qt::Key_Delete);
         QCOMPARE(fx->boxes.TakeAsked().size(), std::size_t(1));
         std::vector<std::string> stored;
-        for (const auto& row : fx->Query("SELECT LINK FROM LINKS WHERE CAT_ID = " + std::to_string(twoHundred) +
-                                         " ORDER BY POS, ID"))
+        for (const auto& row :
+             fx->Query("SELECT LINK FROM LINKS WHERE CAT_ID = " + std::to_string(twoHundred) + " ORDER BY POS, ID"))
             stored.push_back(row.front());
         QCOMPARE(stored, kept);
         QCOMPARE(StoredCount(*fx, other), kOtherLinks);

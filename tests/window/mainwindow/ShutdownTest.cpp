@@ -32,8 +32,9 @@ private slots:
         QSignalSpy closed(&form, &TForm1::Closed);
         form.close();
         QCOMPARE(closed.count(), 1);
-        QCOMPARE(fx->ReadSettingsFile(), std::string("[Opcje]\r\nAktPoz=-1\r\nSzer=800\r\nWys=600\r\nPolX=10\r\n"
-                                                     "PolY=20\r\nPasek=150\r\nMonitorowanie=1\r\nCzasMon=1500\r\n"));
+        QCOMPARE(fx->ReadSettingsFile(),
+                 std::string("[Opcje]\r\nAktPoz=-1\r\nSzer=800\r\nWys=600\r\nPolX=10\r\n"
+                             "PolY=20\r\nPasek=150\r\nMonitorowanie=1\r\nCzasMon=1500\r\n"));
     }
 
     void closeKeepsTheOtherKeys()

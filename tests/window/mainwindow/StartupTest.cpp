@@ -233,7 +233,8 @@ private slots:
         TForm1& form = fx->Start();
         QCOMPARE(form.SettingsFolder, dataHome + "/Quomira/");
         QVERIFY(fs::exists(dataHome + "/Quomira/dovra.db"));
-        for (const std::string& made : {fx->Root() + "nowe", fx->Root() + "nowe/konto", dataHome, dataHome + "/Quomira"})
+        for (const std::string& made :
+             {fx->Root() + "nowe", fx->Root() + "nowe/konto", dataHome, dataHome + "/Quomira"})
             QCOMPARE(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all);
     }
 
@@ -247,7 +248,8 @@ private slots:
         QCOMPARE(form.ListBox1->Count(), 0);
         QCOMPARE(form.Busy, false);
         // The category load and the version check each say which file failed.
-        const QString unreachable = "unable to open database file\n" + QString::fromStdString(fx->Root()) + "nie/ma/dovra.db";
+        const QString unreachable =
+            "unable to open database file\n" + QString::fromStdString(fx->Root()) + "nie/ma/dovra.db";
         const auto asked = fx->boxes.TakeAsked();
         QCOMPARE(asked.size(), std::size_t(2));
         for (const auto& box : asked) {

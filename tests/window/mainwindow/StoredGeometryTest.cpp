@@ -92,13 +92,15 @@ private slots:
         QTest::addColumn<QString>("probe");
         QTest::addColumn<QVariant>("expected");
         const auto row = [](const char* name, const char* options, const char* probe, const QVariant& expected) {
-            const QVariant shown = expected.typeId() == QMetaType::QRect ? QVariant(Describe(expected.toRect())) : expected;
+            const QVariant shown =
+                expected.typeId() == QMetaType::QRect ? QVariant(Describe(expected.toRect())) : expected;
             QTest::newRow(name) << QByteArray("[Opcje]\r\n") + options << QString::fromLatin1(probe) << shown;
         };
         const QRect desktop(0, 0, 2080, 1024);
         // A size below nothing is centred as nothing, then raised.
         const QRect smallest(1280 / 2, 1024 / 2, kMinWidth, kMinHeight);
-        const QString designPlace = QStringLiteral("%1 %2").arg((1280 - kDesignWidth) / 2).arg((1024 - kDesignHeight) / 2);
+        const QString designPlace =
+            QStringLiteral("%1 %2").arg((1280 - kDesignWidth) / 2).arg((1024 - kDesignHeight) / 2);
         // The size: at least the minimum, at most the desktop.
         row("size 100000", "Szer=100000\r\nWys=100000\r\n", "geometry", desktop);
         row("size 2147483647", "Szer=2147483647\r\nWys=2147483647\r\n", "geometry", desktop);
@@ -130,15 +132,13 @@ private slots:
         row("partly left of the screen", "PolX=-50\r\nPolY=10\r\n", "left of the screen", true);
         place("title bar above the screen", "PolX=10\r\nPolY=-300\r\n", placed(10, 0));
         place("below every screen", "PolX=10\r\nPolY=5000\r\n", placed(10, bottom));
-        row("huge size and place", "Szer=100000\r\nWys=100000\r\nPolX=100000\r\nPolY=-100000\r\n", "geometry",
-            desktop);
+        row("huge size and place", "Szer=100000\r\nWys=100000\r\nPolX=100000\r\nPolY=-100000\r\n", "geometry", desktop);
         // The description column: between nothing and the header's width.
         row("Pasek 2147483647", "Pasek=2147483647\r\n", "Pasek is the header's width", true);
         row("Pasek 2147483647: no link column", "Pasek=2147483647\r\n", "section0", 0);
         row("Pasek 0x7FFFFFFF", "Pasek=0x7FFFFFFF\r\n", "Pasek is the header's width", true);
         row("Pasek -2147483648", "Pasek=-2147483648\r\n", "Pasek", 0);
-        row("Pasek -2147483648: all the link column", "Pasek=-2147483648\r\n", "section0 is the header's width",
-            true);
+        row("Pasek -2147483648: all the link column", "Pasek=-2147483648\r\n", "section0 is the header's width", true);
         row("Pasek -1", "Pasek=-1\r\n", "Pasek", 0);
         row("Pasek not a number", "Pasek=szeroko\r\n", "section0", 300);
         // The monitor's interval: 0 (never ticks) to 50 s.

@@ -8,20 +8,20 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPushButton>
-#include <QToolBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QToolBar>
 #include <QWindow>
 #include <QtTest>
 
-#include "window/dialogs/AddLinksDialog.h"
-#include "window/dialogs/CategoryOrderDialog.h"
-#include "window/widgets/CheckListBox.h"
-#include "platform/testing/TestClipboard.h"
-#include "window/dialogs/OptionsDialog.h"
 #include "platform/QtBoxes.h"
 #include "platform/testing/FixedTrayHost.h"
+#include "platform/testing/TestClipboard.h"
 #include "tests/window/WindowFixture.h"
+#include "window/dialogs/AddLinksDialog.h"
+#include "window/dialogs/CategoryOrderDialog.h"
+#include "window/dialogs/OptionsDialog.h"
+#include "window/widgets/CheckListBox.h"
 
 using platform::BoxAnswer;
 using platform::BoxKind;
@@ -266,10 +266,11 @@ private slots:
         TForm1& form = Start(true);
         form.SwitchMonitor(!on);
         form.Timer1->SetInterval(0);
-        const ModalRun run = RunModal<TForm3>([&form] { form.Opcjeprogramu1Click(); }, [on](TForm3& dialog) {
-            dialog.CheckBox1->setChecked(on);
-            dialog.BitBtn7Click();
-        });
+        const ModalRun run = RunModal<TForm3>([&form] { form.Opcjeprogramu1Click(); },
+                                              [on](TForm3& dialog) {
+                                                  dialog.CheckBox1->setChecked(on);
+                                                  dialog.BitBtn7Click();
+                                              });
         QVERIFY(run.opened);
         QCOMPARE(form.Timer1->Enabled(), on);
         QCOMPARE(form.Monitorowanieschowka1->isChecked(), on);
@@ -293,9 +294,9 @@ private slots:
         QFETCH(QString, dialog);
         QFETCH(QString, item);
         TForm1& form = Start(true);
-        QAction* action = item == "Dodajnowylink2"         ? form.Dodajnowylink2
-                          : item == "Dodajlinkizeschowka1" ? form.Dodajlinkizeschowka1
-                                                           : form.Dodajlinkizpliku2;
+        QAction* action = item == "Dodajnowylink2" ? form.Dodajnowylink2
+            : item == "Dodajlinkizeschowka1"       ? form.Dodajlinkizeschowka1
+                                                   : form.Dodajlinkizpliku2;
         bool busyAfter = false;
         int dialogsOver = 0;
         const ModalRun run = WhileDialogOpen(form, dialog, [&](QDialog& open) {

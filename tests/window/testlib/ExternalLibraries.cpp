@@ -29,8 +29,8 @@
 #define EXPORT __attribute__((visibility("default")))
 
 extern "C" int SprVer(const char* name, const char* version, const char* title, int mode) __asm__("_SprVer") EXPORT;
-extern "C" void OpenArch(const char* tempFolder, const char* runSubfolder, const char* archiveFolder)
-    __asm__("_OpenArch") EXPORT;
+extern "C" void OpenArch(const char* tempFolder, const char* runSubfolder,
+                         const char* archiveFolder) __asm__("_OpenArch") EXPORT;
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QtTest>
 
-#include "window/widgets/RowPainting.h"
 #include "tests/window/WindowFixture.h"
+#include "window/widgets/RowPainting.h"
 
 namespace {
 

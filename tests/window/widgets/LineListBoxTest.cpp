@@ -305,7 +305,11 @@ private slots:
             {"fewer lines", [](LineListBox& b) { b.SyncLines(ManyLines(200, "x"), 121); }},
             {"more lines", [](LineListBox& b) { b.SyncLines(ManyLines(400, "x"), 121); }},
             {"the same lines", [](LineListBox& b) { b.SyncLines(ManyLines(300), 121); }},
-            {"cleared, then loaded", [](LineListBox& b) { b.Clear(); b.SyncLines(ManyLines(300, "x"), 121); }},
+            {"cleared, then loaded",
+             [](LineListBox& b) {
+                 b.Clear();
+                 b.SyncLines(ManyLines(300, "x"), 121);
+             }},
             {"rows chosen and focused",
              [](LineListBox& b) {
                  b.SetSelectedRows({100, 120});
