@@ -18,7 +18,7 @@ category=$("$CATALOGUE_SEED" "$folder" "Różne" "$link1" "$descr1" "$link2" "$d
 printf '[Opcje]\nAktPoz=%s\n' "$category" >"$folder/dovra.ini"
 
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 sleep 0.5
 read -r cx cy _ _ < <(client_geometry "$id")
 

@@ -15,7 +15,7 @@ head -c 553 /dev/zero | tr '\0' 'x' >"$HOME/linki z pracy.txt"
 
 PROGRAM_ENV=(-u LC_ALL -u LC_MESSAGES LANG=C.UTF-8 LANGUAGE=en)
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 sleep 0.5
 read -r cx cy _ _ < <(client_geometry "$id")
 xdotool mousemove --sync $((cx + 300)) $((cy + 84)) click 1

@@ -14,13 +14,13 @@ category=$("$CATALOGUE_SEED" "$folder" "Różne") || fail "catalogue_seed failed
 printf '[Opcje]\nAktPoz=%s\nMonitorowanie=1\nCzasMon=500\n' "$category" >"$folder/dovra.ini"
 
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 sleep 0.5
 read -r cx cy _ _ < <(client_geometry "$id")
 
 printf 'Linki:\n  http://пример.рф/łódź\nftp://nie.pl\n' | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
 track $!
-dialog_id=$(wait_window "$dialog" 10)
+dialog_id=$(wait_window "$dialog" 10) || exit 1
 [ "$(count_windows "$dialog")" = 1 ] || fail "more than one add-links dialog"
 [ -n "${DT_SHOT:-}" ] && import -window root "$DT_SHOT"
 

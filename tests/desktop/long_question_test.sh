@@ -14,12 +14,12 @@ category=$("$CATALOGUE_SEED" "$folder" "Dużo" "${args[@]}") || fail "catalogue_
 printf '[Opcje]\nAktPoz=%s\n' "$category" >"$folder/dovra.ini"
 
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 sleep 0.5
 read -r cx cy _ _ < <(client_geometry "$id")
 xdotool mousemove --sync $((cx + 300)) $((cy + 84)) click 1
 xdotool key --clearmodifiers shift+End Delete
-box=$(wait_window "Zapytanie")
+box=$(wait_window "Zapytanie") || exit 1
 sleep 0.3
 read -r x y w h < <(window_geometry "$box")
 [ "$y" -ge 0 ] && [ $((y + h)) -le 1024 ] && [ "$x" -ge 0 ] && [ $((x + w)) -le 1280 ] ||

@@ -18,7 +18,7 @@ for i in $(seq 1 200); do args+=("http://dwiescie.example/$i" "Opis $i"); done
 category=$("$CATALOGUE_SEED" "$folder" "Dwieście" "${args[@]}") || fail "catalogue_seed failed"
 
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 sleep 0.5
 read -r cx cy _ _ < <(client_geometry "$id")
 # Category rows, 18 pixels high: "Bez kategorii", "Inne", "Dwieście", "Wszystkie".
@@ -44,7 +44,7 @@ xdotool key --clearmodifiers Tab Home shift+End
 sleep 0.2
 [ -n "${DT_SHOT:-}" ] && import -window root "$DT_SHOT"
 xdotool key --clearmodifiers Delete
-box=$(wait_window "Zapytanie")
+box=$(wait_window "Zapytanie") || exit 1
 sleep 0.3
 [ -n "${DT_SHOT:-}" ] && import -window root "${DT_SHOT%.png}-question.png"
 

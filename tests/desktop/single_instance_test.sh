@@ -13,7 +13,7 @@ wait_window "$main" >/dev/null
 
 start_program
 second=$PROGRAM_PID
-box=$(wait_window "Informacja")
+box=$(wait_window "Informacja") || exit 1
 expect_eq "$(count_windows "$main")" 1 "main windows while the second copy asks"
 xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
 xdotool key --clearmodifiers Return

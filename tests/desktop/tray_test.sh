@@ -59,7 +59,7 @@ is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 # ---- without a tray host
 start_desktop
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 wait_until 5 is_shown "$id" || fail "the window is not shown at start"
 xdotool windowminimize --sync "$id"
 wait_until 5 is_iconic "$id" || fail "without a tray: not minimised (state '$(wm_state "$id")')"
@@ -75,7 +75,7 @@ note "without a tray: minimised, listed, restored"
 start_tray
 rm -f "$HOME/.local/share/Quomira/dovra.ini"
 start_program
-id=$(wait_window "$main")
+id=$(wait_window "$main") || exit 1
 wait_until 10 tray_icon >/dev/null || fail "no tray icon in the tray"
 icon=$(tray_icon)
 note "icon $icon at $(client_geometry "$icon")"
@@ -113,7 +113,7 @@ tray_menu Up Up
 wait_until 5 is_withdrawn "$id" || fail "\"Ukryj\" did not hide the window (state '$(wm_state "$id")')"
 printf 'http://tray.example/1\nhttp://tray.example/2\n' | xclip -selection clipboard -quiet >/dev/null 2>&1 &
 track $!
-dialog=$(wait_window "Dodaj linki" 10)
+dialog=$(wait_window "Dodaj linki" 10) || exit 1
 is_withdrawn "$id" || fail "the add-links dialog brought the main window back"
 xdotool windowactivate --sync "$dialog" 2>/dev/null
 xdotool key Escape
