@@ -14,47 +14,27 @@
 
 #include "platform/FileCopy.h"
 #include "tests/FileSizeLimit.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
 
 namespace {
 
-class FileCopyTest : public ::testing::Test {
+class FileCopyTest : public FolderTest {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "quomira-filecopy-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
+        FolderTest::SetUp();
         fs::create_directory(root + "to");
     }
     void TearDown() override
     {
         fs::permissions(root + "to", fs::perms::owner_all);
-        fs::remove_all(root);
-    }
-    void Write(const std::string& rel, const std::string& bytes)
-    {
-        std::ofstream(root + rel, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& rel)
-    {
-        std::ifstream in(root + rel, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
+        FolderTest::TearDown();
     }
     // The names in the target folder, sorted.
-    std::vector<std::string> TargetNames()
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root + "to"))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-    std::string root;
+    std::vector<std::string> TargetNames() const { return Names("to"); }
 };
 
 }  // namespace

@@ -9,39 +9,21 @@
 #include <sstream>
 
 #include "platform/FileOps.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
 
 namespace {
 
-class FileOpsTest : public ::testing::Test {
+class FileOpsTest : public FolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quomira-fileops-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
-    }
-    void TearDown() override { fs::remove_all(root); }
-    void Write(const std::string& rel, const std::string& bytes)
-    {
-        std::ofstream(root + rel, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& rel)
-    {
-        std::ifstream in(root + rel, std::ios::binary);
-        std::ostringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
     unsigned Mode(const std::string& rel)
     {
         struct stat info {};
         ::lstat((root + rel).c_str(), &info);
         return info.st_mode & 07777;
     }
-    std::string root;
 };
 
 // Sets the umask for the guard's lifetime.

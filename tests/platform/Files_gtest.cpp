@@ -9,27 +9,14 @@
 #include "platform/Files.h"
 
 #include "tests/EnvGuard.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using namespace platform;
 
 namespace {
 
-class FilesTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quomira-files-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
-    }
-    void TearDown() override { fs::remove_all(root); }
-    void Write(const std::string& rel, const std::string& bytes)
-    {
-        std::ofstream(root + rel, std::ios::binary) << bytes;
-    }
-    std::string root;
-};
+using FilesTest = FolderTest;
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/Library.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using platform::Library;
@@ -14,17 +15,7 @@ namespace {
 
 using SprVer = int (*)(const char*, const char*, const char*, int);
 
-class LibraryTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quomira-library-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
-    }
-    void TearDown() override { fs::remove_all(root); }
-    std::string root;
-};
+using LibraryTest = FolderTest;
 
 }  // namespace
 

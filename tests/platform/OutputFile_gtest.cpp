@@ -13,32 +13,16 @@
 #include "platform/Files.h"
 #include "platform/OutputFile.h"
 #include "tests/FileSizeLimit.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using platform::OutputFile;
 
 namespace {
 
-class OutputFileTest : public ::testing::Test {
+class OutputFileTest : public FolderTest {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "quomira-output-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern + "/";
-    }
-    void TearDown() override { fs::remove_all(root); }
-    // The names in the folder, sorted.
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(root))
-            names.push_back(entry.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     static fs::perms Mode(const std::string& path) { return fs::status(path).permissions() & fs::perms::all; }
-    std::string root;
 };
 
 // The full device answers every write with "no space left".
