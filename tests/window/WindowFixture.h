@@ -4,7 +4,7 @@
 // stand-in executable path and started with FormCreate.
 //
 //   void MyTest::init()    { fx = std::make_unique<WindowFixture>(); }
-//   void MyTest::cleanup() { const auto fixture = std::move(fx); VERIFY_BOXES_DONE(*fixture); }
+//   void MyTest::cleanup() { EndFixture(fx); }
 //   void MyTest::addsLink()
 //   {
 //       const int news = fx->AddCategory("Wiadomości");
@@ -118,6 +118,15 @@ private:
         const QString leftOver = (fixture).BoxesLeftOver();                                                            \
         QVERIFY2(leftOver.isEmpty(), qPrintable(leftOver));                                                            \
     } while (false)
+
+// A test's cleanup: fails the test when a box went unchecked or a question
+// was unscripted, and ends the fixture however that check ends, so that a
+// failing test leaves nothing for the next.
+inline void EndFixture(std::unique_ptr<WindowFixture>& fx)
+{
+    const auto fixture = std::move(fx);
+    VERIFY_BOXES_DONE(*fixture);
+}
 
 // A UTF-8 literal of a test as the program's Windows-1250 bytes.
 std::string Cp(const std::string& utf8);

@@ -126,11 +126,7 @@ private slots:
         looseId = fx->AddLink(0, "ę", "Ó");
         orphanId = fx->AddLink(99, "http://sierota.pl", "bez kategorii w bazie");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     void looksAsDesigned()
     {

@@ -175,11 +175,7 @@ class CategoryOrderDialogTest : public QObject {
 
 private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     void looksAsDesignedAndListsTheStoredCategories()
     {

@@ -237,11 +237,7 @@ private slots:
         fs::create_directories(newFolder);
         oldDatabase = fx->SettingsFolder() + "dovra.db";
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     // A folder whose name holds a line break cannot be stored under
     // "Archiwa" as it is: the save says so before anything else, and

@@ -64,8 +64,7 @@ private slots:
     void init() { fx = std::make_unique<WindowFixture>(); }
     void cleanup()
     {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
+        EndFixture(fx);
         QLocale::setDefault(QLocale::c());
     }
 

@@ -76,11 +76,7 @@ private slots:
         for (const auto& [link, descr] : kLinks)
             fx->AddLink(cities, link, descr);
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     void looksAsDesignedAndStartsFromTheSettings()
     {

@@ -125,11 +125,7 @@ private slots:
         fx->AddLink(a, "x", "opis <b> & \"c\" ł");
         fx->AddLink(a, "y&<z>");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     // ---- the files
 

@@ -138,8 +138,7 @@ private slots:
     void cleanup()
     {
         other.reset();
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
+        EndFixture(fx);
     }
 
     // ---- failed writes

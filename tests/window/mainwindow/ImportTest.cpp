@@ -121,11 +121,7 @@ private slots:
         fx->AddLink(dom, "http://d2.pl", "Drugi");
         fx->AddLink(praca, "http://p1.pl", "");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     // ---- the filter
 

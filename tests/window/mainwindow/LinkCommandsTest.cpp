@@ -54,11 +54,7 @@ private slots:
                      fx->AddLink(news, "ed2k://|file|łódź.avi|1|AB|/", "Trzeci")};
         fx->AddLink(0, "luźny", "");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     // ---- add
 

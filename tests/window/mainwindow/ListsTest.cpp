@@ -132,11 +132,7 @@ private slots:
         fx = std::make_unique<WindowFixture>();
         Seed();
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     void categoriesAreFramedByThePseudoCategories()
     {

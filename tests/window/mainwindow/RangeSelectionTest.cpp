@@ -77,11 +77,7 @@ private slots:
         fx->AddLinks(twoHundred, kCategoryLinks, "d");
         fx->AddLinks(other, kOtherLinks, "i");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     void homeShiftEndDeletesTheWholeCategory()
     {

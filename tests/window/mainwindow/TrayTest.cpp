@@ -142,11 +142,7 @@ private slots:
         fx->AddCategory("Pierwsza");
         fx->AddCategory("Druga");
     }
-    void cleanup()
-    {
-        const auto fixture = std::move(fx);  // gone however the check ends
-        VERIFY_BOXES_DONE(*fixture);
-    }
+    void cleanup() { EndFixture(fx); }
 
     // ---- the icon and its menu
 
