@@ -23,6 +23,8 @@
 
 namespace {
 
+// The floor's own escaping, written as a bare program would write it rather
+// than calling the store's: the floor shares no code with what it measures.
 void AppendEscaped(std::string& out, const unsigned char* text)
 {
     for (; text && *text; ++text) {
