@@ -118,7 +118,7 @@ private slots:
         };
         row("CzasMon hex 0x", "[Opcje]\r\nCzasMon=0x3E8\r\n", "interval", 1000);
         row("CzasMon hex $", "[Opcje]\r\nCzasMon=$7D0\r\n", "interval", 2000);
-        row("CzasMon hex 0X", "[Opcje]\r\nCzasMon=0X10\r\n", "interval", 16);
+        row("CzasMon hex 0X", "[Opcje]\r\nCzasMon=0X10\r\n", "interval", 500);  // 16: below 500
         row("CzasMon text", "[Opcje]\r\nCzasMon=szybko\r\n", "interval", 1000);
         row("CzasMon 0, monitor on: down", "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=0\r\n", "monitorDown", true);
         row("CzasMon 0, monitor on: enabled", "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=0\r\n", "monitor", true);
