@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -28,18 +29,35 @@ std::string FolderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+constexpr std::string_view kTemporarySuffix = ".part-";
+constexpr size_t kTemporaryRandom = 8;
+
+std::string NameOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsRandomPart(std::string_view rest)
+{
+    if (rest.size() != kTemporaryRandom)
+        return false;
+    for (const char c : rest)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')))
+            return false;
+    return true;
+}
+
 // The name of a temporary file beside path. A name too long to take the
 // suffix gives the suffix alone, still in path's folder.
 std::string TemporaryName(const std::string& path)
 {
-    static constexpr std::string_view kSuffix = ".part-";
-    constexpr size_t kRandom = 8;
     const size_t slash = path.rfind('/');
     const size_t nameLength = slash == std::string::npos ? path.size() : path.size() - slash - 1;
-    const std::string base = nameLength + kSuffix.size() + kRandom > NAME_MAX
+    const std::string base = nameLength + kTemporarySuffix.size() + kTemporaryRandom > NAME_MAX
         ? path.substr(0, slash == std::string::npos ? 0 : slash + 1)
         : path;
-    return base + std::string(kSuffix) + RandomCharacters(kRandom);
+    return base + std::string(kTemporarySuffix) + RandomCharacters(kTemporaryRandom);
 }
 
 }  // namespace
@@ -75,6 +93,41 @@ int CreateFileBeside(const std::string& path, unsigned mode, std::string& tempor
             return fd;
     }
     return -1;
+}
+
+void RemoveFilesBesideLeftOver(const std::string& path)
+{
+    RemoveFilesBesideNamed(path, std::string(kTemporarySuffix), IsRandomPart);
+}
+
+void RemoveFilesBesideNamed(const std::string& path, const std::string& suffix, bool (*rest)(std::string_view))
+{
+    const std::string prefix = NameOf(path) + suffix;
+    const int folder = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0)
+        return;
+    // The listing gets a descriptor of its own; names are looked at and
+    // removed relative to the folder opened once.
+    const int listed = ::dup(folder);
+    DIR* const entries = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!entries) {
+        if (listed >= 0)
+            ::close(listed);
+        ::close(folder);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string_view name(entry->d_name);
+        if (name.size() <= prefix.size() || name.substr(0, prefix.size()) != prefix ||
+            !rest(name.substr(prefix.size())))
+            continue;
+        struct stat info {};
+        if (::fstatat(folder, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode) &&
+            info.st_uid == ::geteuid())
+            ::unlinkat(folder, entry->d_name, 0);
+    }
+    ::closedir(entries);
+    ::close(folder);
 }
 
 void SyncFolderOf(const std::string& path)

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -22,6 +23,17 @@ bool CreatePrivateFolder(const std::string& path);
 // less the umask. The descriptor, open for writing, or -1 when no file could
 // be made; temporary gets its name.
 int CreateFileBeside(const std::string& path, unsigned mode, std::string& temporary);
+
+// Removes what an ended run left of CreateFileBeside(path): the files in
+// path's folder named path's name + ".part-" + eight letters or digits.
+// One program runs at a time, so such a file can only be a leftover. Only
+// plain files of this user go; a symbolic link or anything else of that
+// shape is left alone, and nothing is followed. Failures are not reported.
+void RemoveFilesBesideLeftOver(const std::string& path);
+
+// The same for the names path's name + suffix + a rest that rest accepts
+// (a writer's own pattern of temporary names).
+void RemoveFilesBesideNamed(const std::string& path, const std::string& suffix, bool (*rest)(std::string_view));
 
 // Makes a name just given in path's folder durable (fsync of the folder).
 // A failure is not reported: the name is there, only not yet on the disk.

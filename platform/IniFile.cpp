@@ -1,16 +1,15 @@
 #include "platform/IniFile.h"
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <optional>
+#include <string_view>
 #include <vector>
-
-#include <unistd.h>
 
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
+#include "platform/FileOps.h"
 #include "platform/Files.h"
+#include "platform/OutputFile.h"
 
 namespace platform {
 namespace {
@@ -147,21 +146,31 @@ std::vector<std::string> LoadForWrite(const std::string& fileName)
     }
 }
 
+// The names "dovra.ini.tmp" + a process id that earlier versions wrote
+// through.
+bool IsProcessId(std::string_view rest)
+{
+    return !rest.empty() && rest.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Replaced as an export is (platform/OutputFile): never through a planted
+// link, synced, renamed in one step, the old file's mode kept; a user's link
+// keeps pointing at the file, which gets the new lines.
 void WriteFileAtOnce(const std::string& fileName, const std::vector<std::string>& lines)
 {
-    const std::string temp = fileName + ".tmp" + std::to_string(::getpid());
-    bool written = false;
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        for (const std::string& line : lines)
-            out << line << "\r\n";
-        out.flush();
-        written = static_cast<bool>(out);
+    RemoveFilesBesideNamed(fileName, ".tmp", IsProcessId);
+    std::string bytes;
+    for (const std::string& line : lines)
+        bytes += line + "\r\n";
+    try {
+        OutputFile file(fileName);
+        file.Write(bytes);
+        file.Close();
+    } catch (const EFCreateError&) {
+        ThrowUnableToWrite(fileName);
+    } catch (const EWriteError&) {
+        ThrowUnableToWrite(fileName);
     }
-    if (written && std::rename(temp.c_str(), fileName.c_str()) == 0)
-        return;
-    std::remove(temp.c_str());
-    ThrowUnableToWrite(fileName);
 }
 
 }  // namespace

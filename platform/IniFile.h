@@ -31,7 +31,9 @@ public:
     bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
 
     // Each write creates the file, the section and the key as needed and
-    // replaces the file at once (a temporary file renamed over it).
+    // replaces the file at once, as platform::OutputFile replaces a file
+    // (through a symbolic link, the file it points to; its mode kept).
+    // Temporary files an ended run left beside it go.
     // EIniFileException when that fails, and for a value CanStore refuses
     // (the file is then not touched). A value that reading would change
     // (blanks at an end, a matching pair of quotes) is written in quotes.

@@ -39,6 +39,12 @@ public:
             Fail();
     }
 
+    bool IsRegularFile() const
+    {
+        struct stat info {};
+        return fd_ >= 0 && ::fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    }
+
     // Closes without reporting; with writePending, what is buffered is
     // still tried once.
     void Release(bool writePending) noexcept
@@ -146,6 +152,26 @@ int OpenInPlace(const std::string& path)
     return fd;
 }
 
+// A file that may be written in a folder where no new file can be made: it
+// is written where it is, as the same file that was looked at (target, no
+// link followed any more), and emptied only once it is open.
+int OpenFileInPlace(const std::string& path, const std::string& target, const struct stat& existing)
+{
+    int fd;
+    do
+        fd = ::open(target.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    while (fd < 0 && errno == EINTR);
+    if (fd < 0)
+        throw CreateError(path);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) || opened.st_dev != existing.st_dev ||
+        opened.st_ino != existing.st_ino || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        throw CreateError(path);
+    }
+    return fd;
+}
+
 // The file path names through any symbolic links; EFCreateError when there
 // is none.
 std::string RealPath(const std::string& path)
@@ -177,10 +203,16 @@ int StartFile(const std::string& path, std::string& target, std::string& tempora
     } else {
         target = RealPath(path);
     }
+    RemoveFilesBesideLeftOver(target);
     // A replacing file is private until it has the old file's mode.
     const int fd = CreateFileBeside(target, replaces ? 0600 : 0666, temporary);
-    if (fd < 0)
+    if (fd < 0) {
+        const bool folderClosed = errno == EACCES || errno == EPERM || errno == EROFS;
+        temporary.clear();
+        if (replaces && folderClosed)
+            return OpenFileInPlace(path, target, existing);
         throw CreateError(path);
+    }
     if (replaces)
         ::fchmod(fd, existing.st_mode & 0777);
     return fd;
@@ -210,7 +242,8 @@ void OutputFile::Write(const std::string& bytes)
 void OutputFile::Close()
 {
     const bool inPlace = temporary_.empty();
-    buffer_->Close(!inPlace);
+    // A file written in place is synced too; a device or a pipe cannot be.
+    buffer_->Close(!inPlace || buffer_->IsRegularFile());
     if (inPlace)
         return;
     if (!RenameReplace(temporary_, target_))

@@ -5,7 +5,11 @@
 // failed, replaces nothing and is removed: the old file stays as it was.
 // Writes are buffered; Close is where a full disk shows at the latest, so a
 // writer calls it and never takes a file that was not closed for a complete
-// one. A device or a pipe (/dev/null, a FIFO) is written in place.
+// one. A device or a pipe (/dev/null, a FIFO) is written in place, and so is
+// an existing file in a folder where no new file can be made (no write
+// permission, a read-only mount): it is then emptied and written where it
+// is, not replaced in one step. Files an ended run left beside the target
+// under the writer's temporary names go when the target is next written.
 #pragma once
 
 #include <memory>

@@ -4,8 +4,13 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
+
+#include <unistd.h>
 
 #include "platform/IniFile.h"
+#include "tests/FileSizeLimit.h"
+#include "tests/platform/FolderTest.h"
 
 namespace fs = std::filesystem;
 using platform::IniFile;
@@ -194,4 +199,90 @@ TEST_F(IniFileTest, ValuesReadBackAsWritten)
         EXPECT_EQ(Read(), std::string("[Sciezki]\r\n") + c.line + "\r\n") << "value '" << c.value << "'";
         EXPECT_EQ(IniFile(path).ReadString("Sciezki", "Temp", "?"), c.value);
     }
+}
+
+// The settings file is replaced as exports are: a new file made beside it
+// (exclusively, never through a link), synced, renamed in one step. A user's
+// link keeps pointing at the file it names, which gets the new contents; the
+// file keeps its permission bits.
+class IniFileReplaceTest : public FolderTest {
+protected:
+    std::string Ini() const { return root + "dovra.ini"; }
+    static fs::perms Mode(const std::string& path) { return fs::status(path).permissions() & fs::perms::all; }
+};
+
+TEST_F(IniFileReplaceTest, ALinkPlantedAtAWriterNameIsNeverWrittenThrough)
+{
+    Write("victim", "victim");
+    Write("dovra.ini", "[Opcje]\r\nSzer=1\r\n");
+    // The name the writer of earlier versions used, and one of the shape of
+    // its temporary names now.
+    const std::vector<std::string> planted = {"dovra.ini.tmp" + std::to_string(::getpid()), "dovra.ini.part-Plant000"};
+    for (const std::string& name : planted)
+        fs::create_symlink(root + "victim", root + name);
+    IniFile(Ini()).WriteInteger("Opcje", "Szer", 640);
+    EXPECT_EQ(Read("victim"), "victim");
+    EXPECT_FALSE(fs::is_symlink(Ini()));
+    EXPECT_EQ(Read("dovra.ini"), "[Opcje]\r\nSzer=640\r\n");
+    for (const std::string& name : planted)
+        EXPECT_TRUE(fs::is_symlink(root + name)) << name;  // not the writer's: left alone
+}
+
+TEST_F(IniFileReplaceTest, ALinkedSettingsFileStaysALinkAndItsTargetIsUpdated)
+{
+    fs::create_directory(root + "synced");
+    Write("synced/dovra.ini", "[Opcje]\r\nSzer=1\r\n");
+    fs::create_symlink(root + "synced/dovra.ini", Ini());
+    IniFile(Ini()).WriteInteger("Opcje", "Szer", 640);
+    EXPECT_TRUE(fs::is_symlink(Ini()));
+    EXPECT_EQ(Read("synced/dovra.ini"), "[Opcje]\r\nSzer=640\r\n");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dovra.ini", "synced"}));
+    EXPECT_EQ(Names("synced"), std::vector<std::string>{"dovra.ini"});
+}
+
+TEST_F(IniFileReplaceTest, ThePermissionBitsStay)
+{
+    using fs::perms;
+    for (const perms mode : {perms::owner_read | perms::owner_write,
+                             perms::owner_read | perms::owner_write | perms::group_read | perms::others_read}) {
+        Write("dovra.ini", "[Opcje]\r\nSzer=1\r\n");
+        fs::permissions(Ini(), mode);
+        IniFile(Ini()).WriteInteger("Opcje", "Wys", 2);
+        EXPECT_EQ(Mode(Ini()), mode);
+        EXPECT_EQ(Read("dovra.ini"), "[Opcje]\r\nSzer=1\r\nWys=2\r\n");
+    }
+}
+
+TEST_F(IniFileReplaceTest, AWriteFailingPartWayKeepsTheOldBytes)
+{
+    const std::string old = "[Opcje]\r\n" + std::string(5000, ';') + "\r\nSzer=1\r\n";
+    Write("dovra.ini", old);
+    {
+        const FileSizeLimit limit(1000);
+        ASSERT_TRUE(limit.Set());
+        try {
+            IniFile(Ini()).WriteInteger("Opcje", "Szer", 640);
+            ADD_FAILURE() << "written";
+        } catch (const platform::EIniFileException& error) {
+            EXPECT_EQ(std::string(error.what()), "Unable to write to " + Ini());
+        }
+    }
+    EXPECT_TRUE(Read("dovra.ini") == old);
+    EXPECT_EQ(Names(), std::vector<std::string>{"dovra.ini"});  // nothing left beside it
+}
+
+TEST_F(IniFileReplaceTest, TheNextWriteRemovesTheLeftoversOfTheSettingsFile)
+{
+    Write("dovra.ini", "[Opcje]\r\nSzer=1\r\n");
+    for (const std::string name : {"dovra.ini.tmp4242", "dovra.ini.tmp7", "dovra.ini.part-Left0000"})
+        Write(name, "left");
+    const std::vector<std::string> kept = {"dovra.ini.tmp", "dovra.ini.tmp12a", "dovra.ini.tmpx", "dovra.db.tmp4242",
+                                           "dovra.ini.part-Short"};
+    for (const std::string& name : kept)
+        Write(name, "kept");
+    IniFile(Ini()).WriteInteger("Opcje", "Szer", 640);
+    std::vector<std::string> expected = kept;
+    expected.push_back("dovra.ini");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(), expected);
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -237,4 +239,125 @@ TEST_F(OutputFileTest, ANewFileTakesTheModeOfANormalCreate)
         ::umask(old);
         EXPECT_EQ(Mode(path), c.mode);
     }
+}
+
+// One program runs at a time, so a file beside the target with the writer's
+// own temporary name can only be what an ended run left: the next write of
+// that file removes it. Nothing else goes, and a link is never followed.
+TEST_F(OutputFileTest, TheNextWriteRemovesTheLeftoversOfThatFileOnly)
+{
+    Write("victim", "victim");
+    Write("dovra.html", "old");
+    const std::vector<std::string> leftovers = {"dovra.html.part-AbCd1234", "dovra.html.part-00000000"};
+    const std::vector<std::string> others = {
+        "dovra.html.part-AbCd123",    // one character short
+        "dovra.html.part-AbCd12345",  // one too many
+        "dovra.html.part-AbC_1234",   // not a letter or digit
+        "dovra.htm.part-AbCd1234",    // another file's
+        "xdovra.html.part-AbCd1234", "dovra.html.tmp123", "dovra.html",
+    };
+    for (const std::string& name : leftovers)
+        Write(name, "left");
+    for (const std::string& name : others)
+        if (name != "dovra.html")
+            Write(name, "kept");
+    fs::create_symlink(root + "victim", root + "dovra.html.part-Link0000");
+    fs::create_directory(root + "dovra.html.part-Fold0000");
+    OutputFile file(root + "dovra.html");
+    file.Write("new");
+    file.Close();
+
+    std::vector<std::string> expected = others;
+    expected.insert(expected.end(), {"dovra.html.part-Fold0000", "dovra.html.part-Link0000", "victim"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(Names(), expected);
+    EXPECT_EQ(Read("dovra.html"), "new");
+    EXPECT_EQ(Read("victim"), "victim");
+    EXPECT_TRUE(fs::is_symlink(root + "dovra.html.part-Link0000"));
+}
+
+// Through the user's symbolic link the leftovers are those beside the file
+// it points to, where the writer makes its files.
+TEST_F(OutputFileTest, TheLeftoversOfALinkedFileAreThoseBesideItsTarget)
+{
+    fs::create_directory(root + "real");
+    Write("real/dovra.ini", "old");
+    Write("real/dovra.ini.part-Left0000", "left");
+    Write("dovra.ini.part-Kept0000", "kept");
+    fs::create_symlink(root + "real/dovra.ini", root + "dovra.ini");
+    OutputFile file(root + "dovra.ini");
+    file.Write("new");
+    file.Close();
+    EXPECT_EQ(Names("real"), std::vector<std::string>{"dovra.ini"});
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dovra.ini", "dovra.ini.part-Kept0000", "real"}));
+    EXPECT_EQ(Read("real/dovra.ini"), "new");
+}
+
+namespace {
+
+// What the writer in the closed folder came to.
+enum InPlaceResult { kWritten = 0, kCreateError = 1, kOtherError = 2, kCannotDrop = 77 };
+
+// Writes bytes to path as a user who may not write its folder: as root in a
+// child process that has become the user nobody (65534), else as this user.
+int WriteAsUserOfClosedFolder(const std::string& path, const std::string& bytes)
+{
+    const auto write = [&] {
+        try {
+            OutputFile file(path);
+            file.Write(bytes);
+            file.Close();
+            return kWritten;
+        } catch (const EFCreateError&) {
+            return kCreateError;
+        } catch (...) {
+            return kOtherError;
+        }
+    };
+    if (::geteuid() != 0)
+        return write();
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(kCannotDrop);
+        ::_exit(write());
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kOtherError;
+}
+
+}  // namespace
+
+// A folder the user cannot write, over a file the user can: no new file can
+// be made beside it, so the file is emptied and written where it is (as an
+// editor saves it). A file the user cannot write still refuses, and no new
+// file is made there.
+TEST_F(OutputFileTest, AFileInAFolderThatCannotBeWrittenIsWrittenInPlace)
+{
+    using fs::perms;
+    fs::permissions(root,
+                    perms::owner_all | perms::group_read | perms::group_exec | perms::others_read | perms::others_exec);
+    fs::create_directory(root + "closed");
+    Write("closed/dovra.txt", "an older and longer text");
+    Write("closed/locked.txt", "locked");
+    fs::permissions(root + "closed/dovra.txt",
+                    perms::all & ~(perms::owner_exec | perms::group_exec | perms::others_exec));
+    fs::permissions(root + "closed/locked.txt", perms::owner_read | perms::group_read | perms::others_read);
+    const perms closed = perms::owner_read | perms::owner_exec | perms::group_read | perms::group_exec |
+        perms::others_read | perms::others_exec;
+    fs::permissions(root + "closed", closed);
+
+    const int written = WriteAsUserOfClosedFolder(root + "closed/dovra.txt", "new");
+    if (written == kCannotDrop)
+        GTEST_SKIP() << "cannot become the user nobody (65534) to write as a user without write permission";
+    if (::geteuid() != 0 && ::access((root + "closed").c_str(), W_OK) == 0)
+        GTEST_SKIP() << "this user may write any folder";
+    EXPECT_EQ(written, kWritten);
+    EXPECT_EQ(Read("closed/dovra.txt"), "new");
+    EXPECT_EQ(WriteAsUserOfClosedFolder(root + "closed/locked.txt", "new"), kCreateError);
+    EXPECT_EQ(WriteAsUserOfClosedFolder(root + "closed/missing.txt", "new"), kCreateError);
+    fs::permissions(root + "closed", perms::owner_all);
+    EXPECT_EQ(Read("closed/locked.txt"), "locked");
+    EXPECT_EQ(Names("closed"), (std::vector<std::string>{"dovra.txt", "locked.txt"}));
 }

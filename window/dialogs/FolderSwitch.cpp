@@ -14,6 +14,7 @@
 #include "platform/IniFile.h"
 #include "store/Db_funcs.h"
 #include "window/dialogs/OptionsDialog.h"
+#include "window/mainwindow/NewCatalogue.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -172,6 +173,9 @@ int TForm3::NoDatabaseInFolder(const std::string& newFolder)
 
 void TForm3::OpenCatalogue(const std::string& newFolder, const std::string& oldFolder)
 {
+    // An empty catalogue begun here goes again when the switch fails (a
+    // full disk leaves an empty file a later switch would take over).
+    NewCatalogue catalogue(newFolder + kDatabase);
     if (DbInit(newFolder) != DbOk) {
         // After a conversion the folder already points at the new one.
         form1_.ArchiveFolder = oldFolder;
@@ -186,6 +190,7 @@ void TForm3::OpenCatalogue(const std::string& newFolder, const std::string& oldF
         form1_.ArchiveFolder = oldFolder;
         throw;
     }
+    catalogue.Keep();
     form1_.ArchiveFolder = newFolder;
     if (form1_.LoadCategories(0) == DbOk)
         form1_.ListBox2Click();

@@ -104,7 +104,8 @@ int DescriptionColumnWidth(int pasek, int headerWidth)
 
 int MonitorInterval(int stored)
 {
-    return Clamp(stored, 0, kLongestMonitorInterval);
+    const int interval = Clamp(stored, 0, kLongestMonitorInterval);
+    return interval == 0 ? 0 : std::max(interval, kShortestMonitorInterval);
 }
 
 int CategoryToSelect(int stored)

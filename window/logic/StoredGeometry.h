@@ -59,11 +59,14 @@ bool TitleBarInReach(const FrameRect& frame, const std::vector<FrameRect>& scree
 // "Pasek", the description column's width: from nothing to the header's width.
 int DescriptionColumnWidth(int pasek, int headerWidth);
 
-// The longest interval of the clipboard monitor, as the options dialog offers.
+// The shortest and longest intervals of the clipboard monitor, as the
+// options dialog offers them.
+constexpr int kShortestMonitorInterval = 500;
 constexpr int kLongestMonitorInterval = 50000;
 
-// "CzasMon" in milliseconds: 0 (the monitor never ticks) to
-// kLongestMonitorInterval; below 0 is 0.
+// "CzasMon" in milliseconds: 0 (the monitor never ticks), or
+// kShortestMonitorInterval to kLongestMonitorInterval (1 to 499 read as the
+// shortest); below 0 is 0.
 int MonitorInterval(int stored);
 
 // "AktPoz": -1 (no category: all links) or a category id; below -1 is -1.

@@ -14,6 +14,7 @@
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
 #include "window/dialogs/ConversionProgress.h"
+#include "window/mainwindow/NewCatalogue.h"
 #include "window/mainwindow/dovra_.h"
 
 namespace {
@@ -86,36 +87,6 @@ private:
     std::string path_;
 };
 
-// The catalogue file of an import: when nothing had its name before, it is
-// the import's own and goes again unless Keep() was called, so that a failed
-// conversion leaves no empty or partial catalogue for the next start or
-// folder switch to take for the converted one.
-class ImportedCatalogue {
-public:
-    explicit ImportedCatalogue(std::string path) : path_(std::move(path)), hadName_(NameTaken(path_)) {}
-    ~ImportedCatalogue()
-    {
-        if (!hadName_ && !kept_)
-            platform::DeleteFile(path_);
-    }
-    ImportedCatalogue(const ImportedCatalogue&) = delete;
-    ImportedCatalogue& operator=(const ImportedCatalogue&) = delete;
-
-    void Keep() { kept_ = true; }
-
-private:
-    // Anything with the name counts, even what cannot be looked at.
-    static bool NameTaken(const std::string& path)
-    {
-        std::error_code error;
-        return std::filesystem::symlink_status(path, error).type() != std::filesystem::file_type::not_found;
-    }
-
-    std::string path_;
-    bool hadName_;
-    bool kept_ = false;
-};
-
 }  // namespace
 
 bool TForm1::CheckForUpdate(int mode)
@@ -175,7 +146,7 @@ int TForm1::UnpackAndImportLegacy(const std::string& tempFolder, const std::stri
     // would answer.
     if (!made || !platform::FileExists(runFolder + "kategorie"))
         return DbOpenFailed;
-    ImportedCatalogue catalogue(archiveFolder + "dovra.db");
+    NewCatalogue catalogue(archiveFolder + "dovra.db");
     const int result = DbImportLegacyFolder(archiveFolder, tempFolder, runTempSubfolder);
     if (result == DbOk)
         catalogue.Keep();

@@ -83,6 +83,19 @@ std::string WithTrailingSlash(const std::string& folder)
     return folder + "/";
 }
 
+// A folder of "Sciezki", ending with "/": an empty value names no folder and
+// reads as the default, as a missing key does; a relative one is taken in the
+// settings folder (where "dovra.ini" is), never in whatever folder the
+// program was started from.
+std::string StoredFolder(const platform::IniFile& ini, const std::string& key, const std::string& defaultFolder,
+                         const std::string& settingsFolder)
+{
+    const std::string folder = ini.ReadString(kPaths, key, "");
+    if (folder.empty())
+        return WithTrailingSlash(defaultFolder);
+    return WithTrailingSlash(folder.front() == '/' ? folder : settingsFolder + folder);
+}
+
 }  // namespace
 
 void TForm1::FormCreate()
@@ -186,8 +199,8 @@ void TForm1::ReadSettings()
     RealignControls();
     FormResize();  // section 0 := header width - Pasek
 
-    TempFolder = WithTrailingSlash(ini.ReadString(kPaths, "Temp", TempFolder));
-    ArchiveFolder = WithTrailingSlash(ini.ReadString(kPaths, "Archiwa", ArchiveFolder));
+    TempFolder = StoredFolder(ini, "Temp", TempFolder, SettingsFolder);
+    ArchiveFolder = StoredFolder(ini, "Archiwa", ArchiveFolder, SettingsFolder);
     UstPoz = static_cast<signed char>(ini.ReadInteger(kOptions, "UstPoz", 0) & 0xFF);
     if (UstPoz < 0 || UstPoz > 1)
         UstPoz = 0;

@@ -7,6 +7,10 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -15,6 +19,7 @@
 #include "platform/QtText.h"
 #include "store/Db_funcs.h"
 #include "store/Funcs.h"
+#include "tests/FileSizeLimit.h"
 #include "tests/window/WindowFixture.h"
 #include "window/dialogs/OptionsDialog.h"
 
@@ -122,6 +127,36 @@ public:
             action();
         return ScriptedBoxes::MessageBox(owner, shown, caption, flags);
     }
+};
+
+// A small tmpfs mounted on a folder for the guard's lifetime and filled up,
+// so that nothing more can be written there.
+class FullFileSystem {
+public:
+    explicit FullFileSystem(std::string folder) : folder_(std::move(folder))
+    {
+        mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=64k") == 0;
+        if (!mounted_)
+            return;
+        const int fd = ::open((folder_ + "filler").c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        const std::string block(4096, 'f');
+        while (fd >= 0 && ::write(fd, block.data(), block.size()) > 0) {}
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ~FullFileSystem()
+    {
+        if (mounted_)
+            ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+    FullFileSystem(const FullFileSystem&) = delete;
+    FullFileSystem& operator=(const FullFileSystem&) = delete;
+
+    bool Mounted() const { return mounted_; }
+
+private:
+    std::string folder_;
+    bool mounted_ = false;
 };
 
 }  // namespace
@@ -704,6 +739,46 @@ private slots:
         QVERIFY(!run.leftOpen);
         VerifyBoxes({kNewBox});
         VerifyOpened(form, {}, {});
+    }
+
+    // The new folder's disk is full: the empty catalogue answered with "Nie"
+    // cannot be made. The switch fails as any failed open does, and the file
+    // it began goes again, so a later switch finds no catalogue there. Run on
+    // a small file system of its own where one can be mounted, and with a
+    // limit on the size of the files the program writes.
+    void fullDiskLeavesNoCatalogue_data()
+    {
+        QTest::addColumn<bool>("mounted");
+        QTest::newRow("full file system") << true;
+        QTest::newRow("file size limit") << false;
+    }
+    void fullDiskLeavesNoCatalogue()
+    {
+        QFETCH(bool, mounted);
+        TForm1& form = StartWithCatalogue();
+        std::unique_ptr<FullFileSystem> full;
+        if (mounted) {
+            full = std::make_unique<FullFileSystem>(newFolder);
+            if (!full->Mounted())
+                QSKIP("cannot mount a small tmpfs here (needs root and mount rights); the file size limit row "
+                      "covers the same road");
+        }
+        fx->boxes.Script(platform::BoxAnswer::Button(platform::IdNo));
+        const std::vector<std::string> before = FolderNames(newFolder);
+        {
+            // The settings file's few keys still fit; the catalogue's first
+            // page does not.
+            const FileSizeLimit limit(mounted ? RLIM_INFINITY : 1024);
+            QVERIFY(limit.Set());
+            const ModalRun run = SaveWithFolderOn(form, newFolder);
+            QVERIFY(!run.leftOpen);
+        }
+        const auto asked = fx->boxes.TakeAsked();
+        QVERIFY(asked.size() >= 2);
+        QCOMPARE(asked.front().text, QString::fromUtf8(kMoveOrNew));
+        QCOMPARE(asked.back().text, QString::fromUtf8(kCannotOpen));
+        VerifyOldCatalogueKept(form);
+        QCOMPARE(FolderNames(newFolder), before);
     }
 
     // A "dovra.db" that is no database cannot be opened: nothing changes.

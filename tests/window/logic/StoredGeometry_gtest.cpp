@@ -170,7 +170,10 @@ TEST(StoredGeometry, DescriptionColumnIsHeldToTheHeader)
 
 TEST(StoredGeometry, MonitorIntervalAndCategoryAreHeldToTheirRanges)
 {
-    const std::pair<int, int> intervals[] = {{1000, 1000}, {16, 16},       {0, 0},         {-5, 0},
+    // 1 to 499 would poll the clipboard on the GUI thread almost without a
+    // pause: they read as the shortest interval the options dialog offers.
+    const std::pair<int, int> intervals[] = {{1000, 1000}, {16, 500},      {1, 500},       {499, 500},
+                                             {500, 500},   {501, 501},     {0, 0},         {-5, 0},
                                              {INT_MIN, 0}, {50000, 50000}, {50001, 50000}, {INT_MAX, 50000}};
     for (const auto& [stored, expected] : intervals)
         EXPECT_EQ(MonitorInterval(stored), expected) << stored;

@@ -47,10 +47,24 @@ const std::map<QString, Probe>& Probes()
         {"updateCheck", [](TForm1& f) { return QVariant(f.StartupChoicesRead().checkForUpdate); }},
         {"categoryRow", [](TForm1& f) { return QVariant(f.ListBox2->ItemIndex()); }},
         {"TempFolder", [](TForm1& f) { return QVariant(QString::fromStdString(f.TempFolder)); }},
+        {"TempFolder is the default", [](TForm1& f) { return QVariant(f.TempFolder == GetTempDir()); }},
         {"ArchiveFolder", [](TForm1& f) { return QVariant(QString::fromStdString(f.ArchiveFolder)); }},
     };
     return probes;
 }
+
+// The process works in folder for the guard's lifetime, as a program
+// started from there does.
+class WorkingFolder {
+public:
+    explicit WorkingFolder(const std::string& folder) : old_(fs::current_path()) { fs::current_path(folder); }
+    ~WorkingFolder() { fs::current_path(old_); }
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
+private:
+    fs::path old_;
+};
 
 }  // namespace
 
@@ -118,7 +132,7 @@ private slots:
         };
         row("CzasMon hex 0x", "[Opcje]\r\nCzasMon=0x3E8\r\n", "interval", 1000);
         row("CzasMon hex $", "[Opcje]\r\nCzasMon=$7D0\r\n", "interval", 2000);
-        row("CzasMon hex 0X", "[Opcje]\r\nCzasMon=0X10\r\n", "interval", 16);
+        row("CzasMon hex 0X", "[Opcje]\r\nCzasMon=0X10\r\n", "interval", 500);  // 16: below 500
         row("CzasMon text", "[Opcje]\r\nCzasMon=szybko\r\n", "interval", 1000);
         row("CzasMon 0, monitor on: down", "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=0\r\n", "monitorDown", true);
         row("CzasMon 0, monitor on: enabled", "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=0\r\n", "monitor", true);
@@ -153,7 +167,7 @@ private slots:
         row("Temp gets its trailing slash", "[Sciezki]\r\nTemp=/inny/temp\r\n", "TempFolder",
             QStringLiteral("/inny/temp/"));
         row("Temp with its slash", "[Sciezki]\r\nTemp=/inny/temp/\r\n", "TempFolder", QStringLiteral("/inny/temp/"));
-        row("Temp empty stays empty", "[Sciezki]\r\nTemp=\r\n", "TempFolder", QString());
+        row("Temp empty reads as the default", "[Sciezki]\r\nTemp=\r\n", "TempFolder is the default", true);
         row("only the options dialog's keys",
             "[Opcje]\r\nMonitorowanie=1\r\nCzasMon=1500\r\nWersja=0\r\nUstPoz=1\r\n[Sciezki]\r\nTemp=/t/\r\n",
             "interval", 1500);
@@ -218,6 +232,41 @@ private slots:
         QCOMPARE(form.ArchiveFolder, other + "/");
         QCOMPARE(GetTagValue(form.ListBox2->Item(1), "<n>"), std::string("Gdzie indziej"));
         QVERIFY(!fs::exists(other + "dovra.db"));
+    }
+
+    // An empty "Archiwa" or "Temp" names no folder: it reads as the default,
+    // as a missing key does, and nothing appears in the folder the program
+    // was started from.
+    void emptyFoldersReadAsTheirDefaults()
+    {
+        fx->AddCategory("Moja");
+        const std::string started = fx->Root() + "uruchomiony/";
+        fs::create_directories(started);
+        const WorkingFolder working(started);
+        fx->WriteSettings("[Sciezki]\r\nArchiwa=\r\nTemp=\r\n");
+        TForm1& form = fx->Start();
+        QCOMPARE(form.ArchiveFolder, fx->SettingsFolder());
+        QCOMPARE(form.TempFolder, GetTempDir());
+        QCOMPARE(GetTagValue(form.ListBox2->Item(1), "<n>"), std::string("Moja"));
+        QVERIFY(fs::is_empty(started));
+    }
+
+    // A relative folder is taken in the settings folder, where "dovra.ini"
+    // is, never in the folder the program was started from.
+    void relativeFoldersAreInTheSettingsFolder()
+    {
+        const std::string other = fx->SettingsFolder() + "dane/";
+        fs::create_directories(other);
+        DbAddCategories(other, {CategoryLine(-1, 1, "W danych", "")});
+        const std::string started = fx->Root() + "uruchomiony/";
+        fs::create_directories(started + "dane");
+        const WorkingFolder working(started);
+        fx->WriteSettings("[Sciezki]\r\nArchiwa=dane/\r\nTemp=tymczasowe\r\n");
+        TForm1& form = fx->Start();
+        QCOMPARE(form.ArchiveFolder, other);
+        QCOMPARE(form.TempFolder, fx->SettingsFolder() + "tymczasowe/");
+        QCOMPARE(GetTagValue(form.ListBox2->Item(1), "<n>"), std::string("W danych"));
+        QVERIFY(fs::is_empty(started + "dane"));
     }
 
     // A new account without ~/.local/share: the settings folder is made with

@@ -137,7 +137,10 @@ private slots:
         row("Pasek -2147483648: all the link column", "Pasek=-2147483648\r\n", "section0 is the header's width", true);
         row("Pasek -1", "Pasek=-1\r\n", "Pasek", 0);
         row("Pasek not a number", "Pasek=szeroko\r\n", "section0", 300);
-        // The monitor's interval: 0 (never ticks) to 50 s.
+        // The monitor's interval: 0 (never ticks), else 0.5 to 50 s.
+        row("CzasMon 1", "CzasMon=1\r\n", "interval", 500);
+        row("CzasMon 499", "CzasMon=499\r\n", "interval", 500);
+        row("CzasMon 0", "CzasMon=0\r\n", "interval", 0);
         row("CzasMon 2147483647", "CzasMon=2147483647\r\n", "interval", 50000);
         row("CzasMon 0x7FFFFFFF", "CzasMon=0x7FFFFFFF\r\n", "interval", 50000);
         row("CzasMon -2147483648", "CzasMon=-2147483648\r\n", "interval", 0);
