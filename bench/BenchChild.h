@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -50,8 +51,9 @@ inline bool ReadLine(int fd, std::chrono::steady_clock::time_point deadline, std
 }
 
 // Starts argv (argv[0] a path) with extraEnv ("NAME=value") added to this
-// process's environment, and waits at most timeoutSeconds for its ready line.
-// A child that is not ready in time is killed.
+// process's environment (in place of a variable of the same name), and
+// waits at most timeoutSeconds for its ready line. A child that is not
+// ready in time is killed.
 inline ChildRun RunUntilReady(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv,
                               double timeoutSeconds)
 {
@@ -61,9 +63,17 @@ inline ChildRun RunUntilReady(const std::vector<std::string>& argv, const std::v
         return run;
     std::vector<std::string> env = extraEnv;
     env.push_back("BENCH_READY_FD=" + std::to_string(kReadyFd));
+    // The variables given replace those of this process of the same name.
+    const auto given = [&env](const char* variable) {
+        for (const std::string& e : env)
+            if (std::strncmp(variable, e.data(), e.find('=') + 1) == 0)
+                return true;
+        return false;
+    };
     std::vector<char*> envp;
     for (char** e = environ; *e; ++e)
-        envp.push_back(*e);
+        if (!given(*e))
+            envp.push_back(*e);
     for (std::string& e : env)
         envp.push_back(e.data());
     envp.push_back(nullptr);
