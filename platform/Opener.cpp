@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include "platform/LinkText.h"
 #include "platform/QtText.h"
 
 namespace platform {
@@ -58,9 +59,7 @@ void LetGo(QProcess* process)
 
 QString OpenTarget(const QString& link)
 {
-    if (link.startsWith(QLatin1String("www")))
-        return QStringLiteral("http://") + link;
-    return link;
+    return QString::fromUtf8(WithHttpScheme(link.toUtf8().toStdString()));
 }
 
 bool NamesExecutableFile(const QString& link)

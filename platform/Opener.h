@@ -1,8 +1,9 @@
 // Opening links with the desktop's default handler.
 //
 // The link text is handed to the desktop's opener (xdg-open) as one argument,
-// never through a shell command line. A text starting with "www" opens as
-// "http://" + the text; ed2k, mailto and other texts go unchanged to their
+// never through a shell command line. A text starting with "www" in any case
+// of letters opens as "http://" + the text (platform::WithHttpScheme, the rule
+// of the HTML export too); ed2k, mailto and other texts go unchanged to their
 // registered handlers. Opening never runs a program: a text that names an
 // executable file (a path or a file: URL of one, or a desktop entry) is not
 // opened, nor is a text that the opener would read as one of its options

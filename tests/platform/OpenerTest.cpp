@@ -61,7 +61,9 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("www gets http") << QByteArray("www.example.org/a") << "http://www.example.org/a";
-        QTest::newRow("upper-case WWW unchanged") << QByteArray("WWW.example.org") << "WWW.example.org";
+        QTest::newRow("upper-case WWW gets http") << QByteArray("WWW.EXAMPLE.ORG") << "http://WWW.EXAMPLE.ORG";
+        QTest::newRow("any www gets http, as in the HTML export")
+            << QByteArray("Www2.example.org") << "http://Www2.example.org";
         QTest::newRow("http unchanged") << QByteArray("http://example.org/?q=1&r=2") << "http://example.org/?q=1&r=2";
         QTest::newRow("ed2k unchanged") << QByteArray("ed2k://|file|a b.avi|1234|ABCDEF|/")
                                         << "ed2k://|file|a b.avi|1234|ABCDEF|/";
