@@ -20,17 +20,26 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QObject;
 
 namespace platform {
 
-// The text given to the desktop for a link (UTF-8 in, as QString out).
-QString OpenTarget(const QString& link);
+// The text given to the desktop for a link; nothing when the link is never
+// opened. A text that xdg-open would take for a local file (a path, or a
+// file: address of this host) is resolved here, since xdg-open's shell
+// decodes it again: a file: address is percent-decoded once (its query and
+// fragment dropped), a text then holding a backslash or a control character
+// is refused, and so is one naming an executable file; the desktop is given
+// the plain absolute path, which xdg-open hands on unchanged. A text with a
+// scheme of its own (http:, mailto:, ed2k:) is given as it is.
+std::optional<QString> OpenTarget(const QString& link);
 
 // True when the text, taken as a local path or a file: URL, names a regular
-// file that could run a program: one with an execute bit, or a desktop entry.
+// file that could run a program: one with an execute bit, or a desktop entry
+// (by its name or the name of the file a symbolic link points to).
 bool NamesExecutableFile(const QString& link);
 
 enum class OpenResult {

@@ -52,6 +52,53 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The processes this test has started and not reaped yet.
+    static QStringList Children()
+    {
+        QStringList children;
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            children += QString::fromLatin1(Read(tasks.filePath(task) + "/children")).split(' ', Qt::SkipEmptyParts);
+        return children;
+    }
+
+    // The spellings of an executable file (run.sh, app.desktop in the test's
+    // folder) that xdg-open would decode again into its plain path.
+    QStringList EscapedExecutables()
+    {
+        const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QString program = MakeFile("run.sh", readWrite | QFileDevice::ExeOwner);
+        MakeFile("app.desktop", readWrite);
+        const QString dir = dir_.path();
+        return {
+            "file://" + dir + "/r\\x75n.sh",
+            "file://" + dir + "/r\\165n.sh",
+            "file://" + program + "%0A",
+            "file://" + program + "%0a%0a",
+            "file://" + program + "%00",
+            program + "\\c",
+            program + "\\cjunk",
+            dir + "/r\\0165n.sh",
+            program + "\\n",
+            "file://" + program + "\\c",
+            "file://" + dir + "/app.d\\x65sktop",
+        };
+    }
+
+    // Plain texts of a document and a folder that still open, with the path
+    // the desktop is given for each.
+    QList<std::pair<QString, QString>> PlainLocalTexts()
+    {
+        const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QString document = MakeFile("notes.txt", readWrite);
+        const QString spaced = MakeFile("my notes.txt", readWrite);
+        return {
+            {document, document},
+            {dir_.path(), dir_.path()},
+            {"file://" + dir_.path() + "/my%20notes.txt", spaced},
+        };
+    }
+
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
@@ -116,6 +163,93 @@ private slots:
         QCOMPARE(opener.OpenLink(document.toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.OpenLink(dir_.path().toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.Opened(), (QStringList{document, dir_.path()}));
+    }
+
+    // xdg-open decodes a path or a file: address again (printf, echo): the
+    // opener decodes it once itself, refuses what would be decoded again and
+    // hands on the plain path of the file it names.
+    void neverHandsOnAnEscapedExecutable()
+    {
+        const QString record = dir_.filePath("escaped.txt");
+        EnvGuard path("PATH",
+                      FakeOpener("escaped", QStringLiteral("printf '%s\\n' \"$1\" >> '%1'").arg(record)).toStdString());
+        platform::DesktopOpener desktop;
+        for (const QString& text : EscapedExecutables()) {
+            platform::RecordingOpener recording;
+            QVERIFY2(recording.OpenLink(text.toStdString()) == platform::OpenResult::Refused, qPrintable(text));
+            QVERIFY2(desktop.OpenLink(text.toStdString()) == platform::OpenResult::Refused, qPrintable(text));
+        }
+        QByteArray expected;
+        for (const auto& [text, opened] : PlainLocalTexts()) {
+            QCOMPARE(desktop.OpenLink(text.toStdString()), platform::OpenResult::Opened);
+            QTRY_COMPARE(Read(record), expected + opened.toUtf8() + "\n");
+            expected += opened.toUtf8() + "\n";
+        }
+    }
+
+    // The same through the real xdg-open of a desktop without GNOME or KDE,
+    // whose generic path decodes again: the handler of the files' type
+    // receives the plain documents and never an executable.
+    void theRealXdgOpenGivesAHandlerNoExecutable()
+    {
+        const QString xdgOpen = QStringLiteral("/usr/bin/xdg-open");
+        if (!QFileInfo(xdgOpen).isExecutable())
+            QSKIP("xdg-utils is not installed");
+        const QString home = dir_.filePath("desktop");
+        const QString record = home + "/handled.txt";
+        const QString handler = home + "/handler.sh";
+        QVERIFY(QDir().mkpath(home + "/data/applications") && QDir().mkpath(home + "/config"));
+        QFile script(handler);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nfor a do printf '%s\\n' \"$a\" >> '%1'; done\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QStringList types = {
+            "text/plain",      "text/x-shellscript",       "application/x-shellscript", "application/x-desktop",
+            "inode/directory", "application/x-executable", "application/octet-stream"};
+        QFile entry(home + "/data/applications/quomira-handler.desktop");
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write(("[Desktop Entry]\nType=Application\nName=Handler\nExec=" + handler +
+                     " %f\nMimeType=" + types.join(';') + ";\n")
+                        .toUtf8());
+        entry.close();
+        QFile list(home + "/config/mimeapps.list");
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("[Default Applications]\n");
+        for (const QString& type : types)
+            list.write((type + "=quomira-handler.desktop\n").toUtf8());
+        list.close();
+
+        EnvGuard path("PATH", "/usr/bin:/bin");
+        EnvGuard homeDir("HOME", home.toStdString());
+        EnvGuard data("XDG_DATA_HOME", (home + "/data").toStdString());
+        EnvGuard dataDirs("XDG_DATA_DIRS", (home + "/none").toStdString());
+        EnvGuard config("XDG_CONFIG_HOME", (home + "/config").toStdString());
+        EnvGuard configDirs("XDG_CONFIG_DIRS", (home + "/none").toStdString());
+        EnvGuard display("DISPLAY", ":quomira-none");
+        EnvGuard wayland("WAYLAND_DISPLAY", std::nullopt);
+        EnvGuard browser("BROWSER", handler.toStdString());
+        EnvGuard desktopName("XDG_CURRENT_DESKTOP", std::nullopt);
+        EnvGuard session("DESKTOP_SESSION", std::nullopt);
+        EnvGuard kde("KDE_FULL_SESSION", std::nullopt);
+        EnvGuard gnome("GNOME_DESKTOP_SESSION_ID", std::nullopt);
+        EnvGuard mate("MATE_DESKTOP_SESSION_ID", std::nullopt);
+        EnvGuard lxqt("LXQT_SESSION_CONFIG", std::nullopt);
+
+        const QStringList before = Children();
+        platform::DesktopOpener desktop;
+        for (const QString& text : EscapedExecutables())
+            desktop.OpenLink(text.toStdString());
+        QStringList expected;
+        for (const auto& [text, opened] : PlainLocalTexts()) {
+            QCOMPARE(desktop.OpenLink(text.toStdString()), platform::OpenResult::Opened);
+            expected += opened;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Children(), before, 30000);
+        QStringList handled = QString::fromUtf8(Read(record)).split('\n', Qt::SkipEmptyParts);
+        handled.sort();
+        expected.sort();
+        QCOMPARE(handled.join('\n'), expected.join('\n'));
     }
 
     void opensNothingForAnEmptyText()
