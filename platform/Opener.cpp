@@ -1,7 +1,7 @@
 #include "platform/Opener.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "platform/LinkText.h"
+#include "platform/Process.h"
 #include "platform/QtText.h"
 
 namespace platform {
@@ -88,30 +89,10 @@ bool IsDesktopEntry(const QFileInfo& info)
     return info.suffix().compare(QLatin1String("desktop"), Qt::CaseInsensitive) == 0;
 }
 
-// util-linux's setsid, which starts a program in a session of its own and
-// waits for it: from PATH, else from the system's folders; "" when missing.
-QString SessionStarter()
-{
-    const QString name = QStringLiteral("setsid");
-    const QString found = QStandardPaths::findExecutable(name);
-    return found.isEmpty() ? QStandardPaths::findExecutable(name, {QStringLiteral("/usr/bin"), QStringLiteral("/bin")})
-                           : found;
-}
-
-bool Failed(int exitCode, QProcess::ExitStatus status)
-{
-    return status != QProcess::NormalExit || exitCode != 0;
-}
-
-// Stops watching a desktop's opener that has not answered in time: its
-// ending says nothing more. Only the waiting setsid is ended: xdg-open and
-// its handler are in a session of their own and go on.
-void LetGo(QProcess* process)
-{
-    process->disconnect();
-    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
-    process->kill();
-}
+// How often a watched opener is asked whether it has ended, within its
+// answer time and after it.
+constexpr std::chrono::milliseconds kAnswerPoll{20};
+constexpr std::chrono::milliseconds kLateEndPoll{1000};
 
 }  // namespace
 
@@ -159,37 +140,67 @@ DesktopOpener::DesktopOpener(std::chrono::milliseconds answerTime)
     : running_(std::make_unique<QObject>()), answerTime_(answerTime)
 {}
 
-DesktopOpener::~DesktopOpener()
+// The children still running are left to end on their own.
+DesktopOpener::~DesktopOpener() = default;
+
+void DesktopOpener::BeginCommand()
 {
-    for (QProcess* process : running_->findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
-        process->disconnect();
-        process->kill();  // setsid alone: its child is in a session of its own
-        process->waitForFinished();
-    }
+    inCommand_ = true;
+    commandOpener_.reset();
+    commandWatched_ = 0;
+}
+
+void DesktopOpener::EndCommand()
+{
+    inCommand_ = false;
+    commandOpener_.reset();
 }
 
 bool DesktopOpener::Launch(const QString& target, OpenFailed failedLater)
 {
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    const QString starter = SessionStarter();
-    if (opener.isEmpty() || starter.isEmpty())
+    if (!inCommand_ || !commandOpener_)
+        commandOpener_ = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const std::string opener = commandOpener_->toStdString();
+    const std::vector<std::string> args{target.toStdString()};
+    if (!inCommand_)
+        commandOpener_.reset();
+    if (opener.empty())
         return false;
-    auto* process = new QProcess(running_.get());
-    process->setProcessChannelMode(QProcess::ForwardedChannels);
-    process->setStandardInputFile(QProcess::nullDevice());
-    QObject::connect(process, &QProcess::finished, process,
-                     [process, failedLater = std::move(failedLater)](int exitCode, QProcess::ExitStatus status) {
-                         process->deleteLater();
-                         if (Failed(exitCode, status) && failedLater)
+    if (inCommand_ && commandWatched_ >= kWatchedLinksPerCommand)
+        return StartDetachedInSession(opener, args);
+    ++commandWatched_;
+    const int pid = StartChildInSession(opener, args);
+    if (pid < 0)
+        return false;
+    Watch(pid, std::move(failedLater));
+    return true;
+}
+
+// Asks the child whether it has ended until it has: an ending with a failure
+// within the answer time is the answer, a later one is only reaped.
+void DesktopOpener::Watch(int pid, OpenFailed failedLater)
+{
+    auto* poll = new QTimer(running_.get());
+    poll->setInterval(kAnswerPoll);
+    QElapsedTimer since;
+    since.start();
+    QObject::connect(poll, &QTimer::timeout, poll,
+                     [poll, pid, since, answerTime = answerTime_, failedLater = std::move(failedLater)]() mutable {
+                         const ChildState state = ReapChild(pid);
+                         const bool inTime = std::chrono::milliseconds(since.elapsed()) < answerTime;
+                         if (state == ChildState::Running) {
+                             if (!inTime) {
+                                 failedLater = {};
+                                 poll->setInterval(kLateEndPoll);
+                             }
+                             return;
+                         }
+                         poll->stop();
+                         poll->deleteLater();
+                         if (state == ChildState::Failed && inTime && failedLater)
                              failedLater();
                      });
-    process->start(starter, {QStringLiteral("--fork"), QStringLiteral("--wait"), opener, target});
-    if (process->waitForStarted()) {
-        QTimer::singleShot(answerTime_, process, [process] { LetGo(process); });
-        return true;
-    }
-    delete process;
-    return false;
+    poll->start();
 }
 
 }  // namespace platform
