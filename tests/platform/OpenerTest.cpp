@@ -228,7 +228,15 @@ private slots:
         EnvGuard configDirs("XDG_CONFIG_DIRS", (home + "/none").toStdString());
         EnvGuard display("DISPLAY", ":quomira-none");
         EnvGuard wayland("WAYLAND_DISPLAY", std::nullopt);
-        EnvGuard browser("BROWSER", handler.toStdString());
+        // xdg-open's last resort, which must not be what opens the files.
+        const QString browsed = home + "/browsed.txt";
+        const QString browserScript = home + "/browser.sh";
+        QFile browserFile(browserScript);
+        QVERIFY(browserFile.open(QIODevice::WriteOnly));
+        browserFile.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(browsed).toUtf8());
+        browserFile.close();
+        browserFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EnvGuard browser("BROWSER", browserScript.toStdString());
         EnvGuard desktopName("XDG_CURRENT_DESKTOP", std::nullopt);
         EnvGuard session("DESKTOP_SESSION", std::nullopt);
         EnvGuard kde("KDE_FULL_SESSION", std::nullopt);
@@ -250,6 +258,7 @@ private slots:
         handled.sort();
         expected.sort();
         QCOMPARE(handled.join('\n'), expected.join('\n'));
+        QCOMPARE(Read(browsed), QByteArray());
     }
 
     void opensNothingForAnEmptyText()
