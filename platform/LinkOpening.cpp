@@ -57,6 +57,7 @@ void OpenLinksOrSay(platform::Opener& opener, platform::Boxes& boxes, QWidget* o
     const auto command =
         std::make_shared<Command>(Command{boxes, owner, owner ? owner->parentWidget() : nullptr, std::move(busy)});
     const std::string* unopened = nullptr;
+    const platform::OpenerCommand opening(opener);
     for (const std::string& link : links) {
         const platform::OpenResult result = opener.OpenLink(link, [command, link] {
             if (command->said || command->pending)

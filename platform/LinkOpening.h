@@ -24,7 +24,8 @@ class Opener;
 // - the first link when the desktop's opener cannot be started; the links
 //   after it are not tried, as they would fail alike;
 // - when the command itself said nothing, the first link whose opener ends
-//   with a failure later, said after that answer comes, from the event loop
+//   with a failure later (the opener watches the first few links of a
+//   command only), said after that answer comes, from the event loop
 //   and never while busy() is true (a store call may be running the loop):
 //   it waits until busy() is false; on owner while it is open, else on its
 //   parent (the main window). busy() is asked only while owner or its

@@ -1,8 +1,9 @@
 // Opening links with the desktop's default handler.
 //
 // The link text is handed to the desktop's opener (xdg-open) as one argument,
-// never through a shell command line. A text starting with "www" opens as
-// "http://" + the text; ed2k, mailto and other texts go unchanged to their
+// never through a shell command line. A text starting with "www" in any case
+// of letters opens as "http://" + the text (platform::WithHttpScheme, the rule
+// of the HTML export too); ed2k, mailto and other texts go unchanged to their
 // registered handlers. Opening never runs a program: a text that names an
 // executable file (a path or a file: URL of one, or a desktop entry) is not
 // opened, nor is a text that the opener would read as one of its options
@@ -10,7 +11,8 @@
 //
 // The opener answers with its exit status: it starts at once, and a failure
 // (no handler for the link, a file that is not there) is known only when it
-// ends, which is reported from the event loop, if it ends soon enough.
+// ends, which is reported from the event loop, if it ends soon enough, for
+// the first few links of a command.
 #pragma once
 
 #include <QString>
@@ -19,17 +21,26 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QObject;
 
 namespace platform {
 
-// The text given to the desktop for a link (UTF-8 in, as QString out).
-QString OpenTarget(const QString& link);
+// The text given to the desktop for a link; nothing when the link is never
+// opened. A text that xdg-open would take for a local file (a path, or a
+// file: address of this host) is resolved here, since xdg-open's shell
+// decodes it again: a file: address is percent-decoded once (its query and
+// fragment dropped), a text then holding a backslash or a control character
+// is refused, and so is one naming an executable file; the desktop is given
+// the plain absolute path, which xdg-open hands on unchanged. A text with a
+// scheme of its own (http:, mailto:, ed2k:) is given as it is.
+std::optional<QString> OpenTarget(const QString& link);
 
 // True when the text, taken as a local path or a file: URL, names a regular
-// file that could run a program: one with an execute bit, or a desktop entry.
+// file that could run a program: one with an execute bit, or a desktop entry
+// (by its name or the name of the file a symbolic link points to).
 bool NamesExecutableFile(const QString& link);
 
 enum class OpenResult {
@@ -52,10 +63,28 @@ public:
     // the opener is gone).
     OpenResult OpenLink(const std::string& linkCp1250, OpenFailed failedLater = {});
 
+    // The links opened between BeginCommand and EndCommand are one command's
+    // (see OpenerCommand): an opener may share work between them. A link
+    // opened outside a command is a command of its own.
+    virtual void BeginCommand() {}
+    virtual void EndCommand() {}
+
 protected:
     // Hands the final target to the desktop; false when the opener could not
     // be started.
     virtual bool Launch(const QString& target, OpenFailed failedLater) = 0;
+};
+
+// The links of one command, for its lifetime.
+class OpenerCommand {
+public:
+    explicit OpenerCommand(Opener& opener) : opener_(opener) { opener_.BeginCommand(); }
+    ~OpenerCommand() { opener_.EndCommand(); }
+    OpenerCommand(const OpenerCommand&) = delete;
+    OpenerCommand& operator=(const OpenerCommand&) = delete;
+
+private:
+    Opener& opener_;
 };
 
 // How long the desktop's opener is watched for its answer. xdg-open answers
@@ -64,13 +93,20 @@ protected:
 // ending after this time is the handler's, not a link that failed to open.
 inline constexpr std::chrono::milliseconds kOpenerAnswerTime{10000};
 
-// The real desktop: xdg-open, found through PATH, with the target as its only
-// argument. It runs in a session of its own under setsid, which waits for it
-// and ends with its exit status, so its answer is read without blocking the
-// window. Only an ending within answerTime is its answer; after that, and
-// when the opener goes (the program quits), only the setsid that still waits
-// is ended: xdg-open and whatever it started go on, and nothing waits for
-// them.
+// How many links of one command have their opener's answer watched; one
+// failure at most is said for a command, and the first links tell whether
+// the desktop opens anything at all.
+inline constexpr int kWatchedLinksPerCommand = 3;
+
+// The real desktop: xdg-open, looked up on PATH once for each command, with
+// the target as its only argument, in a session of its own (so a terminal's
+// signals and hang-up never reach it). Nothing waits for it to start beyond
+// the spawn itself. The first kWatchedLinksPerCommand links of a command
+// are children of ours whose exit status, when it comes within answerTime,
+// is the answer; after that time, and once the opener is gone, an ending
+// is only reaped. The other links are started detached: they are not ours
+// to wait for, so no descriptor and no process of theirs is held, however
+// many links a command opens. Links are started in their order.
 class DesktopOpener final : public Opener {
 public:
     explicit DesktopOpener(std::chrono::milliseconds answerTime = kOpenerAnswerTime);
@@ -78,13 +114,21 @@ public:
     DesktopOpener(const DesktopOpener&) = delete;
     DesktopOpener& operator=(const DesktopOpener&) = delete;
 
+    void BeginCommand() override;
+    void EndCommand() override;
+
 protected:
     bool Launch(const QString& target, OpenFailed failedLater) override;
 
 private:
-    // The parent of the watching processes still running.
+    void Watch(int pid, OpenFailed failedLater);
+
+    // The parent of the watches of children still running.
     std::unique_ptr<QObject> running_;
     std::chrono::milliseconds answerTime_;
+    bool inCommand_ = false;
+    std::optional<QString> commandOpener_;  // xdg-open as looked up for the command
+    int commandWatched_ = 0;
 };
 
 }  // namespace platform

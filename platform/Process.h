@@ -1,8 +1,9 @@
-// The running program: its executable, the single-instance lock, and the few
-// file operations of start-up. POSIX only, no Qt.
+// The running program: its executable, the single-instance lock, the few
+// file operations of start-up, and the programs it starts. POSIX only, no Qt.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace platform {
 
@@ -22,6 +23,27 @@ bool CreatePrivateDirs(const std::string& path);
 // Moves a file, replacing an existing target; across file systems it copies
 // and deletes. False when it fails.
 bool MoveFileReplace(const std::string& from, const std::string& to);
+
+// Programs the desktop runs for us (its opener): each starts in a session of
+// its own, with standard input from /dev/null, no signal blocked and every
+// signal at its default action; the other descriptors are inherited as
+// they are. program is an absolute path, args its arguments after its name.
+// Both return once the program runs (or could not be started) and wait for
+// nothing else.
+//
+// A child of ours, to be reaped with ReapChild: its pid, or -1 when it
+// could not be started.
+int StartChildInSession(const std::string& program, const std::vector<std::string>& args);
+// No child of ours: a helper that shares our memory starts the program and
+// ends at once, and is reaped here, so the program belongs to the system
+// (init reaps it) and nothing of it is held. False when it could not be
+// started.
+bool StartDetachedInSession(const std::string& program, const std::vector<std::string>& args);
+
+enum class ChildState { Running, Succeeded, Failed };
+// Reaps the child pid when it has ended, without waiting: Failed for an
+// exit status other than 0 or an end by a signal.
+ChildState ReapChild(int pid);
 
 // $XDG_RUNTIME_DIR when it is an existing folder, else the temp folder;
 // ending with "/", or "" when neither exists.

@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev libgl-dev qt6-translations-l10n
   libgtest-dev
   fonts-dejavu-core
-  xvfb openbox trayer xdotool xclip xdg-utils x11-utils
+  xvfb openbox trayer xdotool xclip xdg-utils x11-utils file
 )
 missing=()
 for p in "${packages[@]}"; do

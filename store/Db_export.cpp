@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "platform/Cp1250.h"
+#include "platform/LinkText.h"
 #include "platform/Messages.h"
 #include "platform/OutputFile.h"
 
@@ -51,13 +52,6 @@ std::string HtmlEscape(const std::string& text)
 
 namespace {
 
-// "www." or "WWW." (host names ignore case).
-bool StartsWithWww(std::string_view link)
-{
-    const auto w = [&link](std::size_t i) { return link[i] == 'w' || link[i] == 'W'; };
-    return link.size() >= 4 && w(0) && w(1) && w(2) && link[3] == '.';
-}
-
 bool HasHighBytes(std::string_view link)
 {
     for (const char c : link)
@@ -75,14 +69,15 @@ void AppendPercent(std::string& out, unsigned char byte)
 }
 
 // The address a browser opens for a stored link, where the link text is not
-// one: "www.x.pl" would be a file beside the page, so it gets "http://";
+// one: "www.x.pl" would be a file beside the page, so it gets "http://" by
+// the opener's own rule (platform::NeedsHttpScheme);
 // a byte above 127 would reach the server as a Windows-1250 byte, so it is
 // written as the percent-encoded UTF-8 of its character (a byte the code
 // page leaves undefined percent-encoded as it is). Everything else, "%"
 // sequences included, stays as stored.
 std::string BrowserAddress(std::string_view link)
 {
-    std::string out = StartsWithWww(link) ? "http://" : "";
+    std::string out = platform::NeedsHttpScheme(link) ? "http://" : "";
     out.reserve(out.size() + link.size() + 16);
     for (const char c : link) {
         const unsigned char byte = static_cast<unsigned char>(c);
@@ -119,7 +114,7 @@ void AppendLink(std::string& body, std::string_view link, std::string_view descr
         return;
     }
     body += "<A href=\"";
-    if (StartsWithWww(link) || HasHighBytes(link))
+    if (platform::NeedsHttpScheme(link) || HasHighBytes(link))
         AppendHtmlEscaped(body, BrowserAddress(link));
     else
         AppendHtmlEscaped(body, link);

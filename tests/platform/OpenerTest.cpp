@@ -52,6 +52,53 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The processes this test has started and not reaped yet.
+    static QStringList Children()
+    {
+        QStringList children;
+        const QDir tasks(QStringLiteral("/proc/self/task"));
+        for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            children += QString::fromLatin1(Read(tasks.filePath(task) + "/children")).split(' ', Qt::SkipEmptyParts);
+        return children;
+    }
+
+    // The spellings of an executable file (run.sh, app.desktop in the test's
+    // folder) that xdg-open would decode again into its plain path.
+    QStringList EscapedExecutables()
+    {
+        const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QString program = MakeFile("run.sh", readWrite | QFileDevice::ExeOwner);
+        MakeFile("app.desktop", readWrite);
+        const QString dir = dir_.path();
+        return {
+            "file://" + dir + "/r\\x75n.sh",
+            "file://" + dir + "/r\\165n.sh",
+            "file://" + program + "%0A",
+            "file://" + program + "%0a%0a",
+            "file://" + program + "%00",
+            program + "\\c",
+            program + "\\cjunk",
+            dir + "/r\\0165n.sh",
+            program + "\\n",
+            "file://" + program + "\\c",
+            "file://" + dir + "/app.d\\x65sktop",
+        };
+    }
+
+    // Plain texts of a document and a folder that still open, with the path
+    // the desktop is given for each.
+    QList<std::pair<QString, QString>> PlainLocalTexts()
+    {
+        const auto readWrite = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
+        const QString document = MakeFile("notes.txt", readWrite);
+        const QString spaced = MakeFile("my notes.txt", readWrite);
+        return {
+            {document, document},
+            {dir_.path(), dir_.path()},
+            {"file://" + dir_.path() + "/my%20notes.txt", spaced},
+        };
+    }
+
 private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
@@ -61,7 +108,9 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("www gets http") << QByteArray("www.example.org/a") << "http://www.example.org/a";
-        QTest::newRow("upper-case WWW unchanged") << QByteArray("WWW.example.org") << "WWW.example.org";
+        QTest::newRow("upper-case WWW gets http") << QByteArray("WWW.EXAMPLE.ORG") << "http://WWW.EXAMPLE.ORG";
+        QTest::newRow("any www gets http, as in the HTML export")
+            << QByteArray("Www2.example.org") << "http://Www2.example.org";
         QTest::newRow("http unchanged") << QByteArray("http://example.org/?q=1&r=2") << "http://example.org/?q=1&r=2";
         QTest::newRow("ed2k unchanged") << QByteArray("ed2k://|file|a b.avi|1234|ABCDEF|/")
                                         << "ed2k://|file|a b.avi|1234|ABCDEF|/";
@@ -114,6 +163,102 @@ private slots:
         QCOMPARE(opener.OpenLink(document.toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.OpenLink(dir_.path().toStdString()), platform::OpenResult::Opened);
         QCOMPARE(opener.Opened(), (QStringList{document, dir_.path()}));
+    }
+
+    // xdg-open decodes a path or a file: address again (printf, echo): the
+    // opener decodes it once itself, refuses what would be decoded again and
+    // hands on the plain path of the file it names.
+    void neverHandsOnAnEscapedExecutable()
+    {
+        const QString record = dir_.filePath("escaped.txt");
+        EnvGuard path("PATH",
+                      FakeOpener("escaped", QStringLiteral("printf '%s\\n' \"$1\" >> '%1'").arg(record)).toStdString());
+        platform::DesktopOpener desktop;
+        for (const QString& text : EscapedExecutables()) {
+            platform::RecordingOpener recording;
+            QVERIFY2(recording.OpenLink(text.toStdString()) == platform::OpenResult::Refused, qPrintable(text));
+            QVERIFY2(desktop.OpenLink(text.toStdString()) == platform::OpenResult::Refused, qPrintable(text));
+        }
+        QByteArray expected;
+        for (const auto& [text, opened] : PlainLocalTexts()) {
+            QCOMPARE(desktop.OpenLink(text.toStdString()), platform::OpenResult::Opened);
+            QTRY_COMPARE(Read(record), expected + opened.toUtf8() + "\n");
+            expected += opened.toUtf8() + "\n";
+        }
+    }
+
+    // The same through the real xdg-open of a desktop without GNOME or KDE,
+    // whose generic path decodes again: the handler of the files' type
+    // receives the plain documents and never an executable.
+    void theRealXdgOpenGivesAHandlerNoExecutable()
+    {
+        const QString xdgOpen = QStringLiteral("/usr/bin/xdg-open");
+        if (!QFileInfo(xdgOpen).isExecutable())
+            QSKIP("xdg-utils is not installed");
+        const QString home = dir_.filePath("desktop");
+        const QString record = home + "/handled.txt";
+        const QString handler = home + "/handler.sh";
+        QVERIFY(QDir().mkpath(home + "/data/applications") && QDir().mkpath(home + "/config"));
+        QFile script(handler);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nfor a do printf '%s\\n' \"$a\" >> '%1'; done\n").arg(record).toUtf8());
+        script.close();
+        script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        const QStringList types = {
+            "text/plain",      "text/x-shellscript",       "application/x-shellscript", "application/x-desktop",
+            "inode/directory", "application/x-executable", "application/octet-stream"};
+        QFile entry(home + "/data/applications/quomira-handler.desktop");
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write(("[Desktop Entry]\nType=Application\nName=Handler\nExec=" + handler +
+                     " %f\nMimeType=" + types.join(';') + ";\n")
+                        .toUtf8());
+        entry.close();
+        QFile list(home + "/config/mimeapps.list");
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("[Default Applications]\n");
+        for (const QString& type : types)
+            list.write((type + "=quomira-handler.desktop\n").toUtf8());
+        list.close();
+
+        EnvGuard path("PATH", "/usr/bin:/bin");
+        EnvGuard homeDir("HOME", home.toStdString());
+        EnvGuard data("XDG_DATA_HOME", (home + "/data").toStdString());
+        EnvGuard dataDirs("XDG_DATA_DIRS", (home + "/none").toStdString());
+        EnvGuard config("XDG_CONFIG_HOME", (home + "/config").toStdString());
+        EnvGuard configDirs("XDG_CONFIG_DIRS", (home + "/none").toStdString());
+        EnvGuard display("DISPLAY", ":quomira-none");
+        EnvGuard wayland("WAYLAND_DISPLAY", std::nullopt);
+        // xdg-open's last resort, which must not be what opens the files.
+        const QString browsed = home + "/browsed.txt";
+        const QString browserScript = home + "/browser.sh";
+        QFile browserFile(browserScript);
+        QVERIFY(browserFile.open(QIODevice::WriteOnly));
+        browserFile.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '%1'\n").arg(browsed).toUtf8());
+        browserFile.close();
+        browserFile.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        EnvGuard browser("BROWSER", browserScript.toStdString());
+        EnvGuard desktopName("XDG_CURRENT_DESKTOP", std::nullopt);
+        EnvGuard session("DESKTOP_SESSION", std::nullopt);
+        EnvGuard kde("KDE_FULL_SESSION", std::nullopt);
+        EnvGuard gnome("GNOME_DESKTOP_SESSION_ID", std::nullopt);
+        EnvGuard mate("MATE_DESKTOP_SESSION_ID", std::nullopt);
+        EnvGuard lxqt("LXQT_SESSION_CONFIG", std::nullopt);
+
+        const QStringList before = Children();
+        platform::DesktopOpener desktop;
+        for (const QString& text : EscapedExecutables())
+            desktop.OpenLink(text.toStdString());
+        QStringList expected;
+        for (const auto& [text, opened] : PlainLocalTexts()) {
+            QCOMPARE(desktop.OpenLink(text.toStdString()), platform::OpenResult::Opened);
+            expected += opened;
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Children(), before, 30000);
+        QStringList handled = QString::fromUtf8(Read(record)).split('\n', Qt::SkipEmptyParts);
+        handled.sort();
+        expected.sort();
+        QCOMPARE(handled.join('\n'), expected.join('\n'));
+        QCOMPARE(Read(browsed), QByteArray());
     }
 
     void opensNothingForAnEmptyText()
@@ -170,27 +315,31 @@ private slots:
     }
 
     // Where xdg-open runs the handler itself it ends when the viewer ends:
-    // an ending after the answer time is no answer. The opener lets go of it
-    // then (its waiting setsid is gone) and never ends xdg-open or the viewer.
+    // an ending after the answer time is no answer. The opener never ends
+    // xdg-open or the viewer, which run in a session of their own, and reaps
+    // xdg-open when it ends.
     void anEndingAfterTheAnswerTimeIsNotAFailure()
     {
         const QString record = dir_.filePath("viewer.txt");
-        const QString waiter = dir_.filePath("waiter.txt");
+        const QString session = dir_.filePath("session.txt");
         EnvGuard path("PATH",
                       FakeOpener("viewer",
-                                 QStringLiteral("echo $PPID > '%1'; printf started >> '%2'; sleep 3; "
-                                                "printf ' done' >> '%2'; exit 4")
-                                     .arg(waiter, record))
+                                 QStringLiteral("set -- $(cat /proc/$$/stat); echo \"$1 $6\" > '%1'; "
+                                                "printf started >> '%2'; sleep 3; printf ' done' >> '%2'; exit 4")
+                                     .arg(session, record))
                           .toStdString());
+        const QStringList before = Children();
         platform::DesktopOpener opener(std::chrono::milliseconds(300));
         int failures = 0;
         QCOMPARE(opener.OpenLink("http://a.pl", [&failures] { ++failures; }), platform::OpenResult::Opened);
         QTRY_COMPARE(Read(record), QByteArray("started"));
-        const QString setsid = "/proc/" + QString::fromLatin1(Read(waiter).trimmed());
-        QTRY_VERIFY_WITH_TIMEOUT(!QFileInfo::exists(setsid), 2000);
+        const QList<QByteArray> ids = Read(session).trimmed().split(' ');
+        QCOMPARE(ids.size(), 2);
+        QCOMPARE(ids[1], ids[0]);  // the leader of a session of its own
+        QTest::qWait(500);
         QCOMPARE(Read(record), QByteArray("started"));
         QTRY_COMPARE_WITH_TIMEOUT(Read(record), QByteArray("started done"), 10000);
-        QTest::qWait(300);
+        QTRY_COMPARE_WITH_TIMEOUT(Children(), before, 3000);
         QCOMPARE(failures, 0);
     }
 

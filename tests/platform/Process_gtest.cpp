@@ -177,3 +177,40 @@ TEST_F(ProcessTest, RuntimeFolderFallsBackToTheTempFolder)
     else
         ::unsetenv("XDG_RUNTIME_DIR");
 }
+
+// A started program runs in a session of its own with /dev/null as input;
+// a child's ending is read without waiting; a detached one is no child.
+TEST_F(ProcessTest, ProgramsStartInASessionOfTheirOwn)
+{
+    const std::string out = dir + "started.txt";
+    const std::string script = "read line; echo \"$$ $(cut -d' ' -f6 /proc/$$/stat) $PPID ${line:-none}\" > " + out;
+    const int child = platform::StartChildInSession("/bin/sh", {"-c", script + "; exit 3"});
+    ASSERT_GT(child, 0);
+    platform::ChildState state = platform::ChildState::Running;
+    for (int i = 0; i < 500 && state == platform::ChildState::Running; ++i) {
+        ::usleep(10000);
+        state = platform::ReapChild(child);
+    }
+    EXPECT_EQ(state, platform::ChildState::Failed);
+    std::ifstream started(out);
+    int pid = 0, session = 0, parent = 0;
+    std::string input;
+    started >> pid >> session >> parent >> input;
+    EXPECT_EQ(pid, child);
+    EXPECT_EQ(session, child);
+    EXPECT_EQ(parent, ::getpid());
+    EXPECT_EQ(input, "none");
+
+    std::filesystem::remove(out);
+    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", {"-c", script}));
+    for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
+        ::usleep(10000);
+    ::usleep(50000);
+    std::ifstream detached(out);
+    detached >> pid >> session >> parent >> input;
+    EXPECT_EQ(session, pid);
+    EXPECT_NE(parent, ::getpid());
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no child of ours left
+    EXPECT_FALSE(platform::StartDetachedInSession(dir + "nie-ma", {}));
+    EXPECT_EQ(platform::StartChildInSession(dir + "nie-ma", {}), -1);
+}

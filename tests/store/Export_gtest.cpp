@@ -167,6 +167,7 @@ TEST_F(ExportTest, TheHrefIsAnAddressThatABrowserOpens)
     } cases[] = {
         {"www. gets the scheme", "www.x.pl", "http://www.x.pl", "www.x.pl"},
         {"WWW. as well", "WWW.X.PL/a", "http://WWW.X.PL/a", "WWW.X.PL/a"},
+        {"any www the opener opens", "Www2.x.pl", "http://Www2.x.pl", "Www2.x.pl"},
         {"a scheme of its own", "http://www.x.pl", "http://www.x.pl", "http://www.x.pl"},
         {"Polish letters as UTF-8", Cp1250("http://x.pl/żółw?q=ą"), "http://x.pl/%C5%BC%C3%B3%C5%82w?q=%C4%85",
          Cp1250("http://x.pl/żółw?q=ą")},
