@@ -12,7 +12,6 @@
 #include <unordered_map>
 
 #include "platform/Cp1250.h"
-#include "platform/Messages.h"
 #include "platform/OutputFile.h"
 
 namespace {
@@ -296,7 +295,7 @@ int SQLiteClass::ExportBody(std::ostream& out, int catId, bool html)
     std::string error;
     if (!WriteBody(db, out, written, html, error)) {
         // As a failed query: the message, and the connection closed.
-        platform::ShowMessage(error);
+        Say(error);
         Close();
         return 1;
     }
