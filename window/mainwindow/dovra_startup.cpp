@@ -87,6 +87,7 @@ std::string WithTrailingSlash(const std::string& folder)
 
 void TForm1::FormCreate()
 {
+    const DbCommand command;  // start-up says a store failure once
     platform::BusyGuard busy(Busy);
     Version = "1.3.0.0";
     setWindowTitle(QStringLiteral("Quomira v") + QString::fromStdString(Version));
