@@ -26,7 +26,7 @@ namespace {
 
 // The lock wait of this test: long enough that one wait stands out from
 // the rest of a command, short enough for the suite.
-constexpr int kWait = 400;
+constexpr int kWait = 300;
 
 // Another program's connection holding the exclusive lock while it lives.
 class ExclusiveLock {
