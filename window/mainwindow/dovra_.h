@@ -4,8 +4,8 @@
 //
 // Handlers are public members named after their component and event; every
 // one that Qt calls runs through Guarded(), so no exception reaches the event
-// loop and each is one command for the store. Components and the shared members are public for the dialogs and
-// for the tests.
+// loop and each is one command for the store. Components and the shared
+// members are public for the dialogs and for the tests.
 #pragma once
 
 #include <memory>
