@@ -24,8 +24,8 @@ using platform::BoxKind;
 
 namespace {
 
-// The lock wait of this test: long enough that one wait stands out from
-// the rest of a command, short enough for the suite.
+// The lock wait of this test: long enough to tell a wait from the rest of a
+// command, short enough for the suite.
 constexpr int kWait = 300;
 
 // Another program's connection holding the exclusive lock while it lives.
@@ -140,9 +140,36 @@ const std::vector<std::pair<const char*, Command>>& Commands()
 
 }  // namespace
 
+// Scripted boxes that note when the first message came: a command waits for
+// the lock before it, and must not wait again after it.
+class TimedBoxes : public platform::ScriptedBoxes {
+public:
+    void StartClock()
+    {
+        clock_.start();
+        firstMessage_ = -1;
+    }
+    qint64 Elapsed() const { return clock_.elapsed(); }
+    // Milliseconds from StartClock to the first message; -1 for none.
+    qint64 FirstMessage() const { return firstMessage_; }
+
+    void ShowMessage(const QString& text) override
+    {
+        if (firstMessage_ < 0)
+            firstMessage_ = clock_.elapsed();
+        ScriptedBoxes::ShowMessage(text);
+    }
+
+private:
+    QElapsedTimer clock_;
+    qint64 firstMessage_ = -1;
+};
+
 class LockedCatalogueTest : public QObject {
     Q_OBJECT
     std::unique_ptr<WindowFixture> fx;
+    std::unique_ptr<TimedBoxes> boxes;
+    std::unique_ptr<TForm1> form;
 
     std::string DbPath() const { return fx->SettingsFolder() + "dovra.db"; }
     WindowFixture::Rows Stored() const
@@ -152,21 +179,43 @@ class LockedCatalogueTest : public QObject {
     }
     QString LockedText() const { return "database is locked\n" + QString::fromStdString(DbPath()); }
 
-    // The store's messages among the boxes shown; the command's own
-    // questions and inputs are left out.
-    std::vector<QString> StoreMessages()
+    // The main window on the timed boxes, started.
+    TForm1& Start()
     {
+        form = std::make_unique<TForm1>(*boxes, fx->ExePath());
+        platform::RunGuarded(*boxes, [this] { form->FormCreate(); });
+        return *form;
+    }
+
+    // Runs what under the other program's lock: the store's messages are its
+    // one "database is locked"; the lock was waited for before it (once) and
+    // not again after it. The command's own questions and inputs are left out.
+    void ExpectOneWaitAndOneMessage(const std::function<void()>& what)
+    {
+        qint64 first = -1, end = 0;
+        {
+            const ExclusiveLock lock(DbPath());
+            QVERIFY(lock.Held());
+            boxes->StartClock();
+            what();
+            end = boxes->Elapsed();
+            first = boxes->FirstMessage();
+        }
         std::vector<QString> texts;
-        for (const auto& box : fx->boxes.TakeAsked())
+        for (const auto& box : boxes->TakeAsked())
             if (box.kind == BoxKind::ShowMessage)
                 texts.push_back(box.text);
-        return texts;
+        QCOMPARE(texts, std::vector<QString>{LockedText()});
+        const QString times = QStringLiteral("message after %1 ms, end after %2 ms").arg(first).arg(end);
+        QVERIFY2(first >= kWait * 9 / 10, qPrintable(times));
+        QVERIFY2(end - first < kWait, qPrintable(times));
     }
 
 private slots:
     void init()
     {
         fx = std::make_unique<WindowFixture>();
+        boxes = std::make_unique<TimedBoxes>();
         const int dom = fx->AddCategory("Dom");
         fx->AddCategory("Praca");
         fx->AddLink(dom, "http://b.pl", "B");
@@ -176,8 +225,12 @@ private slots:
     }
     void cleanup()
     {
+        form.reset();
+        const bool done = boxes->TakeUnscripted().empty() && boxes->TakeAsked().empty() && boxes->PendingAnswers() == 0;
+        boxes.reset();
         DbSetLockWait(SQLiteClass::kDefaultLockWaitMs);
         EndFixture(fx);
+        QVERIFY2(done, "a box went unchecked or a question unscripted");
     }
 
     void eachCommandWaitsAndSaysOnce_data()
@@ -189,44 +242,25 @@ private slots:
     void eachCommandWaitsAndSaysOnce()
     {
         QFETCH(int, command);
-        TForm1& form = fx->Start();
-        ChooseCategory(form, 1);
-        SelectLinkRows(form, {1}, 1);
+        TForm1& started = Start();
+        ChooseCategory(started, 1);
+        SelectLinkRows(started, {1}, 1);
         const WindowFixture::Rows before = Stored();
 
-        QElapsedTimer elapsed;
-        {
-            const ExclusiveLock lock(DbPath());
-            QVERIFY(lock.Held());
-            elapsed.start();
-            Commands()[std::size_t(command)].second(form, fx->boxes);
-        }
-        const qint64 ms = elapsed.elapsed();
+        ExpectOneWaitAndOneMessage([&] { Commands()[std::size_t(command)].second(started, *boxes); });
 
-        QCOMPARE(StoreMessages(), std::vector<QString>{LockedText()});
-        QVERIFY2(ms >= kWait * 9 / 10, qPrintable(QString::number(ms)));
-        QVERIFY2(ms < kWait * 3 / 2, qPrintable(QString::number(ms)));
         QCOMPARE(Stored(), before);
-        QCOMPARE(form.Busy, false);
+        QCOMPARE(started.Busy, false);
     }
 
     void startupWaitsAndSaysOnce()
     {
         const WindowFixture::Rows before = Stored();
-        QElapsedTimer elapsed;
-        {
-            const ExclusiveLock lock(DbPath());
-            QVERIFY(lock.Held());
-            elapsed.start();
-            fx->Start();
-        }
-        const qint64 ms = elapsed.elapsed();
 
-        QCOMPARE(StoreMessages(), std::vector<QString>{LockedText()});
-        QVERIFY2(ms >= kWait * 9 / 10, qPrintable(QString::number(ms)));
-        QVERIFY2(ms < kWait * 3 / 2, qPrintable(QString::number(ms)));
+        ExpectOneWaitAndOneMessage([this] { Start(); });
+
         QCOMPARE(Stored(), before);
-        QCOMPARE(fx->Form().Busy, false);
+        QCOMPARE(form->Busy, false);
     }
 };
 
