@@ -331,7 +331,7 @@ protected:
                 SCOPED_TRACE(std::string(call.name) + " failing from position " + std::to_string(from));
                 ASSERT_LT(from, 1000) << "the fault never stopped firing";
                 Fresh();
-                const Rows before = Dump(db);
+                const Rows before = PlainDump();
                 fault = Fault{true, fails, error, from, 0, false};
                 const int result = call.run();
                 const bool fired = fault.fired;
@@ -344,7 +344,7 @@ protected:
                 ++positions;
                 EXPECT_NE(result, DbOk);
                 EXPECT_EQ(messages.texts().size(), 1u);
-                EXPECT_EQ(Dump(db), before);
+                EXPECT_EQ(PlainDump(), before);
                 messages.clear();
                 EXPECT_EQ(call.run(), DbOk) << "the next call";
                 EXPECT_TRUE(messages.texts().empty());
@@ -354,6 +354,16 @@ protected:
             }
             EXPECT_GT(positions, 0) << call.name;
         }
+    }
+
+    // The rows as a connection of the default VFS itself reads them (it
+    // rolls back what a failed write left in a journal).
+    Rows PlainDump() const
+    {
+        sqlite3_vfs_unregister(&shimVfs);
+        const Rows rows = Dump(db);
+        sqlite3_vfs_register(&shimVfs, 1);
+        return rows;
     }
 
     // The catalogue as kSeed leaves it, written anew.
