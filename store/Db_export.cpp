@@ -13,7 +13,6 @@
 
 #include "platform/Cp1250.h"
 #include "platform/LinkText.h"
-#include "platform/Messages.h"
 #include "platform/OutputFile.h"
 
 namespace {
@@ -291,7 +290,7 @@ int SQLiteClass::ExportBody(std::ostream& out, int catId, bool html)
     std::string error;
     if (!WriteBody(db, out, written, html, error)) {
         // As a failed query: the message, and the connection closed.
-        platform::ShowMessage(error);
+        Say(error);
         Close();
         return 1;
     }

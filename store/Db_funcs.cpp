@@ -10,6 +10,55 @@ bool storeCallRunning = false;
 // The calls run so far that could change stored records.
 unsigned long long changingCalls = 0;
 
+// The lock wait of every connection.
+int lockWait = SQLiteClass::kDefaultLockWaitMs;
+
+}  // namespace
+
+// The innermost open command, null outside any.
+class DbCommandAccess {
+public:
+    static inline DbCommand* innermost = nullptr;
+
+    // A connection of the running command: quiet and without a lock wait
+    // once the command has shown a message.
+    static void Prepare(SQLiteClass& db)
+    {
+        const bool said = innermost && innermost->said_;
+        db.quiet = said;
+        db.lockWaitMs = said ? 0 : lockWait;
+    }
+    static void Finish(const SQLiteClass& db)
+    {
+        if (innermost && db.Said())
+            innermost->said_ = true;
+    }
+};
+
+DbCommand::DbCommand() : outer_(DbCommandAccess::innermost)
+{
+    DbCommandAccess::innermost = this;
+}
+
+DbCommand::~DbCommand()
+{
+    DbCommandAccess::innermost = outer_;
+    if (outer_ && said_)
+        outer_->said_ = true;
+}
+
+void DbSetLockWait(int milliseconds)
+{
+    lockWait = milliseconds;
+}
+
+int DbLockWait()
+{
+    return lockWait;
+}
+
+namespace {
+
 enum class Access { MayChange, ReadsOnly };
 
 class RunningCall {
@@ -26,14 +75,16 @@ public:
 };
 
 // The connection of one facade call: closed when the call ends, whichever
-// way it ends, unless a failed query has closed it already.
+// way it ends, unless a failed query has closed it already. Its messages and
+// lock wait are those of the running command.
 class Connection {
 public:
-    explicit Connection(const std::string& dir) : db(dir + "dovra.db") {}
+    explicit Connection(const std::string& dir) : db(dir + "dovra.db") { DbCommandAccess::Prepare(db); }
     ~Connection()
     {
         if (db.IsOpen())
             db.Close();
+        DbCommandAccess::Finish(db);
     }
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

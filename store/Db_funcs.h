@@ -20,6 +20,33 @@ enum DbResult {
 
 using Lines = std::vector<std::string>;
 
+// One command of the user, from the event that starts it to its end: while
+// it is open, the store shows at most one message, and once it has shown
+// one, the command's later calls neither wait for a lock nor say anything
+// (the reload after a failed write, a second read). Commands nest: a command
+// opened inside another (a dialog's button in the modal loop of the window's
+// command) starts as one of its own, so each press says its failure; when it
+// ends, a message it showed counts for the outer one too, which then goes on
+// without saying it again.
+class DbCommand {
+public:
+    DbCommand();
+    ~DbCommand();
+    DbCommand(const DbCommand&) = delete;
+    DbCommand& operator=(const DbCommand&) = delete;
+
+private:
+    friend class DbCommandAccess;
+    DbCommand* outer_;
+    bool said_ = false;
+};
+
+// How long every connection of the facade waits for a lock that another
+// program holds (SQLiteClass::kDefaultLockWaitMs unless set), in
+// milliseconds.
+void DbSetLockWait(int milliseconds);
+int DbLockWait();
+
 int DbInit(const std::string& dir);
 int DbCheckVersion(const std::string& dir);
 int DbSearchLinks(const std::string& dir, const std::string& text, Lines& out, int flags, int catId);

@@ -171,10 +171,6 @@ std::string CategoryFilter(int catId)
 // cache); nothing in the file changes.
 const char* const kLargeCache = "PRAGMA cache_size=-65536";
 
-// How long a connection waits for a lock that another program holds before
-// a statement gives up with "database is locked".
-constexpr int kBusyTimeoutMs = 2000;
-
 // At least the number of stored links when ids run from 1 without large
 // gaps, as they do when the store gives them: room for the lines of a read
 // reserved at once, instead of the vector of lines growing step by step
@@ -213,7 +209,7 @@ int SQLiteClass::Open()
         db = nullptr;
         return 1;
     }
-    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    sqlite3_busy_timeout(db, lockWaitMs);
     if (RegisterLike(db, &likeIgnoresCase) != SQLITE_OK || CreateTablesQuietly() != 0) {
         ShowOpenError(sqlite3_errmsg(db));
         sqlite3_close(db);
@@ -231,19 +227,28 @@ int SQLiteClass::Close()
     return 0;
 }
 
+void SQLiteClass::Say(const std::string& text)
+{
+    said_ = true;
+    if (!quiet)
+        platform::ShowMessage(text);
+}
+
 int SQLiteClass::ShowError()
 {
-    platform::ShowMessage(sqlite3_errmsg(db));
+    Say(db ? sqlite3_errmsg(db) : sqlite3_errstr(SQLITE_MISUSE));
     return 1;
 }
 
-void SQLiteClass::ShowOpenError(const char* error) const
+void SQLiteClass::ShowOpenError(const char* error)
 {
-    platform::ShowMessage(std::string(error) + "\n" + platform::Utf8ToCp1250(fileName));
+    Say(std::string(error) + "\n" + platform::Utf8ToCp1250(fileName));
 }
 
 int SQLiteClass::Exec(const char* sql)
 {
+    if (!db)
+        return ShowError();  // closed by a failed read: never used again
     char* error = nullptr;
     if (sqlite3_exec(db, sql, nullptr, nullptr, &error) == SQLITE_OK)
         return 0;
@@ -254,17 +259,21 @@ int SQLiteClass::Exec(const char* sql)
 
 int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg)
 {
+    if (!db)
+        return ShowError();
     char* error = nullptr;
     if (sqlite3_exec(db, sql, callback, arg, &error) == SQLITE_OK)
         return 0;
     const std::string text = error ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
-    if (db && !sqlite3_get_autocommit(db)) {
+    if (writing_) {
         // A read inside a write: the write rolls back and shows the message.
+        // SQLite may have rolled back already (an I/O error); the connection
+        // stays open for the write to finish on.
         writeError = text;
         return 1;
     }
-    platform::ShowMessage(text);
+    Say(text);
     Close();
     return 1;
 }
@@ -544,15 +553,25 @@ int SQLiteClass::SearchLinks(const std::string& text, int flags, int catId)
 
 int SQLiteClass::Write(const std::function<bool()>& statements)
 {
-    // The write lock is taken at the start, so that a lock held by another
-    // program is waited for (the busy timeout) before anything runs.
-    if (Step("BEGIN IMMEDIATE") && statements() && Step("COMMIT"))
+    struct Writing {
+        explicit Writing(bool& flag) : flag(flag) { flag = true; }
+        ~Writing() { flag = false; }
+        bool& flag;
+    };
+    bool done = false;
+    {
+        const Writing writing(writing_);
+        // The write lock is taken at the start, so that a lock held by another
+        // program is waited for (the busy timeout) before anything runs.
+        done = Step("BEGIN IMMEDIATE") && statements() && Step("COMMIT");
+    }
+    if (done)
         return 0;
     // SQLite may have rolled the transaction back itself (a full disk, an I/O
     // error); otherwise the statements that ran go back here.
-    if (!sqlite3_get_autocommit(db))
+    if (db && !sqlite3_get_autocommit(db))
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
-    platform::ShowMessage(writeError);
+    Say(writeError);
     return 1;
 }
 
@@ -566,6 +585,10 @@ int SQLiteClass::WriteEach(const Items& items, Statement statement)
 
 bool SQLiteClass::Step(const std::string& sql)
 {
+    if (!db) {
+        writeError = sqlite3_errstr(SQLITE_MISUSE);
+        return false;
+    }
     char* error = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) == SQLITE_OK)
         return true;

@@ -51,7 +51,7 @@ public:
     SQLiteClass& operator=(const SQLiteClass&) = delete;
 
     // Connection and schema. Open: 0 open with the tables made, 1 failed (closed).
-    // A connection waits about two seconds for a lock held by another program.
+    // A connection waits lockWaitMs for a lock held by another program.
     int Open();
     int Close();
     bool IsOpen() const { return db != nullptr; }
@@ -137,6 +137,15 @@ public:
     // and removes that folder.
     void ImportLegacyFolder(const std::string& folder, const std::string& subfolder);
 
+    // How long the connection waits for a lock that another program holds
+    // before a statement gives up with "database is locked"; read by Open.
+    static constexpr int kDefaultLockWaitMs = 2000;
+    int lockWaitMs = kDefaultLockWaitMs;
+    // The connection's failures are not shown (its command has shown one).
+    bool quiet = false;
+    // Whether a failure of this connection was to be shown, quiet or not.
+    bool Said() const { return said_; }
+
     sqlite3* db = nullptr;
     std::string fileName;
     std::map<int, int> catOldPos;
@@ -146,11 +155,15 @@ public:
     bool likeIgnoresCase = false;
 
 private:
+    // Every message of the connection goes through Say.
+    void Say(const std::string& text);
     int ShowError();
-    void ShowOpenError(const char* error) const;
+    void ShowOpenError(const char* error);
     int CreateTablesQuietly();
     // A read: on failure SQLite's message is shown and the connection closed;
-    // inside a write's transaction the message is left to the write instead.
+    // inside a write the message is left to the write instead and the
+    // connection stays open, whether SQLite has ended the transaction itself
+    // (an I/O error, a full disk) or not.
     int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
     // The one shape of every write: statements runs the write's statements
     // through Step and stops at the first that fails (it gives false). One
@@ -184,4 +197,6 @@ private:
 
     // The message of the running write's failing statement.
     std::string writeError;
+    bool writing_ = false;  // inside Write
+    bool said_ = false;
 };

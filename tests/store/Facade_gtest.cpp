@@ -51,6 +51,10 @@ struct Call {
     std::function<int()> run;
 };
 
+// When another program lets go of its lock in the tests of a lock released
+// within the wait; they wait ten times as long.
+constexpr std::chrono::milliseconds kReleasedWithin{100};
+
 }  // namespace
 
 TEST_F(FacadeTest, AnyCallCreatesAMissingCatalogue)
@@ -792,6 +796,74 @@ TEST_F(FacadeTest, ALockedCatalogueFailsWithSQLitesMessage)
     }
 }
 
+// One command of the user against a locked catalogue: its first failure is
+// waited for and said; its later calls fail at once and say nothing. A
+// command inside it (a dialog's button) says its own failure, once; outside
+// any command every failure is said.
+TEST_F(FacadeTest, ACommandSaysItsFirstFailureOnlyAndWaitsOnce)
+{
+    Seed(kSeed);
+    const Rows before = Dump(db);
+    const auto insert = [&] { return DbInsertLinks(dir, {L(-1, 1, 5, "new")}); };
+    const auto read = [&] {
+        Lines out;
+        return DbGetCategories(dir, out);
+    };
+    const std::string locked = "database is locked\n" + db;
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    {
+        const DbCommand command;
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(insert(), DbOpenFailed);
+        EXPECT_EQ(read(), DbOpenFailed);
+        EXPECT_EQ(insert(), DbOpenFailed);
+        const auto waited = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(waited, std::chrono::milliseconds(DbLockWait() * 9 / 10));
+        EXPECT_LT(waited, std::chrono::milliseconds(DbLockWait() * 3 / 2));
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{locked});
+        {
+            const DbCommand inner;
+            EXPECT_EQ(read(), DbOpenFailed);
+            EXPECT_EQ(insert(), DbOpenFailed);
+        }
+        EXPECT_EQ(messages.texts(), (std::vector<std::string>{locked, locked}));
+        EXPECT_EQ(read(), DbOpenFailed);
+        EXPECT_EQ(messages.texts().size(), 2u);
+    }
+    EXPECT_EQ(read(), DbOpenFailed);
+    EXPECT_EQ(insert(), DbOpenFailed);
+    EXPECT_EQ(messages.texts().size(), 4u);
+    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    EXPECT_EQ(Dump(db), before);
+    // The next command waits and says again.
+    {
+        const DbCommand command;
+        EXPECT_EQ(insert(), DbOk);
+    }
+    ExpectClosed();
+}
+
+// The program's own wait: 2 s, and a lock let go within it lets the write
+// through. (The other tests wait less.)
+TEST_F(FacadeTest, TheProgramWaitsTwoSecondsForALock)
+{
+    EXPECT_EQ(SQLiteClass::kDefaultLockWaitMs, 2000);
+    EXPECT_EQ(SQLiteClass(db).lockWaitMs, 2000);
+    Seed(kSeed);
+    DbSetLockWait(SQLiteClass::kDefaultLockWaitMs);
+    const auto start = std::chrono::steady_clock::now();
+    {
+        WriteLock lock(db, std::chrono::milliseconds(1200));
+        EXPECT_EQ(DbUpdateCategories(dir, {C(3, 2, "Gry2")}), DbOk);
+    }
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1200));
+    EXPECT_TRUE(messages.texts().empty());
+    EXPECT_EQ(Q("select NAME from CATEGS where ID=3"), (Rows{{"Gry2"}}));
+}
+
 // Another program that lets go of its lock within the wait: the call waits
 // for it and goes through.
 TEST_F(FacadeTest, ALockReleasedWithinTheWaitLetsTheCallThrough)
@@ -818,8 +890,9 @@ TEST_F(FacadeTest, ALockReleasedWithinTheWaitLetsTheCallThrough)
         Seed(kSeed);
         X(kFiftyLinks);
         messages.clear();
+        DbSetLockWait(static_cast<int>(kReleasedWithin.count()) * 10);
         {
-            WriteLock lock(db, std::chrono::milliseconds(300));
+            WriteLock lock(db, kReleasedWithin);
             EXPECT_EQ(c.run(), DbOk);
         }
         EXPECT_TRUE(messages.texts().empty());
@@ -1066,8 +1139,9 @@ TEST_F(FacadeTest, AppendedRecordsGoAfterThoseAddedWhileTheCallWaits)
         std::remove(db.c_str());
         Seed(kSeed);
         messages.clear();
+        DbSetLockWait(static_cast<int>(kReleasedWithin.count()) * 10);
         {
-            WriteLock lock(db, std::chrono::milliseconds(300), c.added);
+            WriteLock lock(db, kReleasedWithin, c.added);
             EXPECT_EQ(c.run(), DbOk);
         }
         EXPECT_TRUE(messages.texts().empty());

@@ -27,6 +27,7 @@ protected:
              "insert into LINKS values(4,0,1,'delta_x','beta');"
              "insert into LINKS values(5,1,3,'it''s here','x');");
         s = std::make_unique<SQLiteClass>(db);
+        s->lockWaitMs = kTestLockWaitMs;
         ASSERT_EQ(s->Open(), 0);
     }
     void TearDown() override

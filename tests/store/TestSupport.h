@@ -19,6 +19,10 @@ struct sqlite3;
 
 namespace storetest {
 
+// The lock wait of the tests' connections: short, so that a locked case
+// costs the suite little. The program's own wait is tested once.
+constexpr int kTestLockWaitMs = 150;
+
 // A folder made with mkdtemp and removed with everything in it afterwards.
 // path() ends with "/".
 class TempFolder {
@@ -64,8 +68,10 @@ private:
 using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
 
-// Runs sql on dbPath through a connection of its own; each result row as
-// texts, NULL as "NULL". Throws std::runtime_error with SQLite's text on error.
+// Runs sql on dbPath through a connection of its own, which neither syncs
+// nor keeps a journal file (it only builds and reads catalogues); each
+// result row as texts, NULL as "NULL". Throws std::runtime_error with
+// SQLite's text on error.
 Rows Sql(const std::string& dbPath, const std::string& sql);
 
 // The same for statements without result.
@@ -122,7 +128,7 @@ void MakeFiles(const std::string& folder, const std::vector<std::pair<std::strin
 Rows Dump(const std::string& dbPath);
 
 // Fixture: an empty archive folder, its catalogue path, captured messages,
-// empty record buffers and no pump hook.
+// empty record buffers, no pump hook and the facade's lock wait short.
 class StoreTest : public ::testing::Test {
 protected:
     void SetUp() override;

@@ -29,15 +29,6 @@ std::string Cp(const std::string& utf8)
 
 namespace {
 
-// The largest "<i>" among lines.
-int LastId(const Lines& lines)
-{
-    int id = 0;
-    for (const std::string& line : lines)
-        id = std::max(id, StrToInt(GetTagValue(line, "<i>")));
-    return id;
-}
-
 // The offscreen platform has no tray and cannot raise a window; Qt says so
 // each time the tray icon is shown or a window raised. Those messages are
 // dropped, every other goes on to QtTest.
@@ -67,11 +58,16 @@ WindowFixture::WindowFixture()
                                     std::pair{"TMPDIR", "tmp"}, std::pair{"XDG_RUNTIME_DIR", "run"}})
         env_.push_back(std::make_unique<EnvGuard>(name, root_ + sub));
     library_ = std::make_unique<TestLibrary>(root_ + "testlib/");
+    DbSetLockWait(kTestLockWait);
     TestLibrary::Install(TestLibrary::ShippedUpdateLibraryPath(), ExeFolder(), "update.so");
 }
 
-// The window goes first (members end in reverse order), then the environment.
-WindowFixture::~WindowFixture() = default;
+// The window goes first, then the environment.
+WindowFixture::~WindowFixture()
+{
+    form_.reset();
+    DbSetLockWait(SQLiteClass::kDefaultLockWaitMs);
+}
 
 void WindowFixture::WriteSettings(const std::string& text) const
 {
@@ -86,38 +82,92 @@ std::string WindowFixture::ReadSettingsFile() const
     return text.str();
 }
 
+namespace {
+
+// The fixture's own connection to a catalogue it builds: it neither syncs
+// nor keeps a journal file (the program's connections do both).
+class Builder {
+public:
+    explicit Builder(const std::string& path)
+    {
+        QVERIFY(sqlite3_open(path.c_str(), &db_) == SQLITE_OK);
+        Run("PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;"
+            "CREATE TABLE IF NOT EXISTS CATEGS(ID INTEGER PRIMARY KEY,POS INTEGER,NAME TEXT,DESCR TEXT);"
+            "CREATE TABLE IF NOT EXISTS LINKS(ID INTEGER PRIMARY KEY,CAT_ID INTEGER,POS INTEGER,LINK TEXT,DESCR TEXT);"
+            "CREATE TABLE IF NOT EXISTS DB_VER(ID INTEGER PRIMARY KEY,DB_VERSION INTEGER);");
+    }
+    ~Builder() { sqlite3_close(db_); }
+    Builder(const Builder&) = delete;
+    Builder& operator=(const Builder&) = delete;
+
+    bool Run(const std::string& sql)
+    {
+        const bool done = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+        if (!done)
+            qWarning("fixture SQL failed: %s", sqlite3_errmsg(db_));
+        return done;
+    }
+    // The number the one-row query answers; -1 when it fails.
+    int Number(const std::string& sql)
+    {
+        int number = -1;
+        sqlite3_exec(
+            db_, sql.c_str(),
+            [](void* out, int, char** values, char**) {
+                *static_cast<int*>(out) = values[0] ? std::atoi(values[0]) : 0;
+                return 0;
+            },
+            &number, nullptr);
+        return number;
+    }
+    int LastId() const { return static_cast<int>(sqlite3_last_insert_rowid(db_)); }
+
+private:
+    sqlite3* db_ = nullptr;
+};
+
+std::string Literal(const std::string& text)
+{
+    char* quoted = sqlite3_mprintf("%Q", text.c_str());
+    std::string literal = quoted;
+    sqlite3_free(quoted);
+    return literal;
+}
+
+}  // namespace
+
+// The rows the facade would write: each new record after its list's last.
 int WindowFixture::AddCategory(const std::string& nameUtf8)
 {
-    Lines existing;
-    DbGetCategories(SettingsFolder(), existing);
-    const int pos = static_cast<int>(existing.size()) + 1;
-    if (DbAddCategories(SettingsFolder(), {CategoryLine(-1, pos, Cp(nameUtf8), "")}) != DbOk)
+    Builder builder(SettingsFolder() + "dovra.db");
+    const int pos = builder.Number("select count(*) from CATEGS") + 1;
+    if (!builder.Run("insert into CATEGS (POS, NAME, DESCR) values(" + std::to_string(pos) + "," +
+                     Literal(Cp(nameUtf8)) + ", '')"))
         return -1;
-    Lines after;
-    DbGetCategories(SettingsFolder(), after);
-    return LastId(after);
+    return builder.LastId();
 }
 
 int WindowFixture::AddLink(int catId, const std::string& linkUtf8, const std::string& descrUtf8)
 {
-    Lines existing;
-    DbGetLinks(SettingsFolder(), existing, catId);
-    const int pos = static_cast<int>(existing.size()) + 1;
-    if (DbInsertLinks(SettingsFolder(), {LinkLine(-1, catId, pos, Cp(linkUtf8), Cp(descrUtf8))}) != DbOk)
+    Builder builder(SettingsFolder() + "dovra.db");
+    const std::string cat = std::to_string(catId);
+    const int pos = builder.Number("select count(*) from LINKS where CAT_ID=" + cat) + 1;
+    if (!builder.Run("insert into LINKS (CAT_ID, POS, LINK, DESCR) values(" + cat + "," + std::to_string(pos) + "," +
+                     Literal(Cp(linkUtf8)) + "," + Literal(Cp(descrUtf8)) + ")"))
         return -1;
-    Lines after;
-    DbGetLinks(SettingsFolder(), after, -1);
-    return LastId(after);
+    return builder.LastId();
 }
 
 void WindowFixture::AddLinks(int catId, int count, const std::string& prefix)
 {
-    Lines lines;
-    lines.reserve(static_cast<size_t>(count));
-    for (int i = 1; i <= count; ++i)
-        lines.push_back(
-            LinkLine(-1, catId, i, "http://" + prefix + std::to_string(i) + ".pl", "Opis " + std::to_string(i)));
-    DbInsertLinks(SettingsFolder(), lines);
+    Builder builder(SettingsFolder() + "dovra.db");
+    std::string sql = "BEGIN;";
+    for (int i = 1; i <= count; ++i) {
+        const std::string n = std::to_string(i);
+        sql += "insert into LINKS (CAT_ID, POS, LINK, DESCR) values(" + std::to_string(catId) + "," + n + "," +
+            Literal("http://" + prefix + n + ".pl") + "," + Literal("Opis " + n) + ");";
+    }
+    builder.Run(sql + "COMMIT;");
 }
 
 std::unique_ptr<TForm1> WindowFixture::CreateForm()

@@ -1,6 +1,6 @@
 // A fresh world for one window test: a temporary folder that HOME,
 // XDG_DATA_HOME, TMPDIR and XDG_RUNTIME_DIR point into, a catalogue seeded
-// through the store facade, scripted boxes, and the main window created on a
+// with the rows the store facade would write, scripted boxes, and the main window created on a
 // stand-in executable path and started with FormCreate.
 //
 //   void MyTest::init()    { fx = std::make_unique<WindowFixture>(); }
@@ -42,6 +42,10 @@
 
 class WindowFixture {
 public:
+    // The store's lock wait while a fixture lives: short, so that a locked
+    // case costs the suite little.
+    static constexpr int kTestLockWait = 150;
+
     WindowFixture();
     ~WindowFixture();
     WindowFixture(const WindowFixture&) = delete;

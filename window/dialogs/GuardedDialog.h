@@ -10,6 +10,7 @@
 #include <QDialog>
 
 #include "platform/HandlerGuard.h"
+#include "store/Db_funcs.h"
 
 class QEvent;
 class QPushButton;
@@ -27,10 +28,12 @@ protected:
     // dialog then belongs to the application.
     GuardedDialog(QWidget* owner, platform::Boxes& boxes, Qt::WindowFlags flags = {});
 
-    // Runs a handler inside the guard.
+    // Runs a handler inside the guard, as one command of the user for the
+    // store (DbCommand), also inside the modal loop of the window's command.
     template <class Handler>
     void Guarded(Handler&& handler)
     {
+        const DbCommand command;
         platform::BusyGuard busy(handling_);
         platform::RunGuarded(boxes_, std::forward<Handler>(handler));
     }

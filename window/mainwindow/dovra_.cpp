@@ -52,8 +52,7 @@ void TForm1::ConnectHandlers()
     connect(ListBox2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { PopupMenu3->popup(ListBox2->viewport()->mapToGlobal(pos)); });
     connect(ListBox1, &LineListBox::DblClick, this, Guarded([this] { ListBox1DblClick(); }));
-    connect(ListBox1, &LineListBox::KeyDown, this,
-            [this](int key) { platform::RunGuarded(boxes, [&] { ListBox1KeyDown(key); }); });
+    connect(ListBox1, &LineListBox::KeyDown, this, [this](int key) { Guarded([&] { ListBox1KeyDown(key); })(); });
     ConnectCommands();
     ConnectImport();
     ConnectTray();

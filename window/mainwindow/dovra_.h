@@ -4,8 +4,8 @@
 //
 // Handlers are public members named after their component and event; every
 // one that Qt calls runs through Guarded(), so no exception reaches the event
-// loop. Components and the shared members are public for the dialogs and
-// for the tests.
+// loop and each is one command for the store. Components and the shared
+// members are public for the dialogs and for the tests.
 #pragma once
 
 #include <memory>
@@ -23,6 +23,7 @@
 #include "platform/Process.h"
 #include "platform/Timer.h"
 #include "platform/Tray.h"
+#include "store/Db_funcs.h"
 #include "window/mainwindow/KeptLinks.h"
 
 class QAction;
@@ -236,12 +237,17 @@ public:
     // (the last row), and -1 when no row is selected.
     int SelectedCategoryId() const;
 
-    // Runs handler inside the guard: an escaping exception is shown in the
-    // application's error box. For connecting Qt signals to handlers.
+    // Runs handler as one command of the user (DbCommand: one store message
+    // at most, one lock wait) inside the guard: an escaping exception is
+    // shown in the application's error box. For connecting Qt signals to
+    // handlers.
     template <class Handler>
     auto Guarded(Handler handler)
     {
-        return [this, handler]() { platform::RunGuarded(boxes, handler); };
+        return [this, handler]() {
+            const DbCommand command;
+            platform::RunGuarded(boxes, handler);
+        };
     }
 
     platform::Boxes& boxes;

@@ -100,6 +100,7 @@ std::string StoredFolder(const platform::IniFile& ini, const std::string& key, c
 
 void TForm1::FormCreate()
 {
+    const DbCommand command;  // start-up says a store failure once
     platform::BusyGuard busy(Busy);
     Version = "1.3.0.0";
     setWindowTitle(QStringLiteral("Quomira v") + QString::fromStdString(Version));
