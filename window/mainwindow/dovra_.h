@@ -196,6 +196,12 @@ public:
     void Timer1Timer();
     // source: "CLIP" for the clipboard's text, else the path of a text file.
     void ImportLinks(const std::string& source);
+    // The candidates the import takes from a clipboard text.
+    static std::vector<std::string> ClipboardCandidates(const QString& clipboardText);
+    // Puts copied links on the clipboard. LastImport becomes the candidates
+    // the import takes from that text, so the monitor never offers the
+    // program's own copy back, whatever of it passes the filter.
+    void CopyLinksToClipboard(const std::string& text);
     void ToolButton20Click();
     void Monitorowanieschowka2Click();
     void Monitorowanieschowka1Click();
