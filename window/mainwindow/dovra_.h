@@ -32,6 +32,7 @@ class QMenu;
 class QPainter;
 class QStandardItemModel;
 class QSystemTrayIcon;
+class QTimer;
 class QToolBar;
 class LineListBox;
 
@@ -229,6 +230,9 @@ public:
     void WMSysCommand();
     // Whether the desktop has a tray is asked of this host (the desktop's by default).
     void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
+    // While hidden to the tray: when the tray has gone away (Qt gives no
+    // signal for it), the window is shown as by "Pokaż".
+    void TrayCheckTimer();
 
     // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
     void Opcjeprogramu1Click();
@@ -278,6 +282,7 @@ public:
     QHeaderView* HeaderControl1 = nullptr;
     platform::Timer* Timer1 = nullptr;
     QSystemTrayIcon* TrayIcon1 = nullptr;
+    QTimer* TrayCheck = nullptr;  // runs only while hidden to the tray, every 2 s
 
     // PopupMenu1: the link list's menu
     QMenu* PopupMenu1 = nullptr;
@@ -385,6 +390,8 @@ private:
     void OnTrayAddCommand(QAction* item, void (TForm1::*handler)());
     // The tray icon is shown in a tray that the desktop has.
     bool InTray() const;
+    // Hides the window to the tray and looks for the tray while hidden.
+    void HideToTray();
     // The program is ending: the monitor stops, open modal windows are cancelled.
     void EndForClose();
     std::unique_ptr<platform::TrayHost> trayHost_ = std::make_unique<platform::DesktopTrayHost>();
