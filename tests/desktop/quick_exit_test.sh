@@ -26,6 +26,19 @@ type_path()
     xdotool key --clearmodifiers Return
 }
 
+# In the file dialog named TITLE, opening now: the large folder is typed
+# (and listed), then PATH, which the dialog takes.
+use_dialog()
+{
+    local title=$1 path=$2 dialog
+    dialog=$(wait_window "$title" 10) || exit 1
+    xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
+    type_path "$big"
+    sleep 0.3
+    type_path "$path"
+    wait_until 10 gone "$title" || fail "'$title' did not take the typed '$path'"
+}
+
 start_program
 id=$(wait_window "$main") || exit 1
 read -r cx cy _ _ < <(client_geometry "$id")
@@ -33,12 +46,7 @@ read -r cx cy _ _ < <(client_geometry "$id")
 # "Dodaj linki z pliku" (Ctrl+O on the link list): a large folder, then a file.
 xdotool mousemove --sync $((cx + 300)) $((cy + 84)) click 1
 xdotool key --clearmodifiers ctrl+o
-dialog=$(wait_window "Otwórz" 10) || exit 1
-xdotool windowactivate --sync "$dialog" >/dev/null 2>&1
-type_path "$big"
-sleep 0.3
-type_path "$HOME/nic.txt"
-wait_until 10 gone "Otwórz" || fail "the open dialog did not take the typed file"
+use_dialog "Otwórz" "$HOME/nic.txt"
 note "the open dialog listed a large folder and took a typed file"
 
 # "Ustawienia programu" (the toolbar's seventeenth button), then the temp
@@ -47,12 +55,7 @@ xdotool mousemove --sync $((cx + 450)) $((cy + 14)) click 1
 options=$(wait_window "Opcje programu" 10) || exit 1
 read -r ox oy _ _ < <(client_geometry "$options")
 xdotool mousemove --sync $((ox + 63)) $((oy + 72)) click 1
-picker=$(wait_window "Wybierz katalog" 10) || exit 1
-xdotool windowactivate --sync "$picker" >/dev/null 2>&1
-type_path "$big"
-sleep 0.3
-type_path "$HOME/teczka"
-wait_until 10 gone "Wybierz katalog" || fail "the folder picker did not take the typed folder"
+use_dialog "Wybierz katalog" "$HOME/teczka"
 xdotool windowactivate --sync "$options" >/dev/null 2>&1
 xdotool key --clearmodifiers Escape
 wait_until 10 gone "Opcje programu" || fail "Escape did not close the options dialog"

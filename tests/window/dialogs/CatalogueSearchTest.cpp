@@ -90,6 +90,15 @@ class CatalogueSearchTest : public QObject {
         return form;
     }
 
+    // The window's clipboard becomes a test one, holding no text.
+    static platform::TestClipboard* GiveTestClipboard(TForm1& form)
+    {
+        auto clipboard = std::make_unique<platform::TestClipboard>();
+        platform::TestClipboard* held = clipboard.get();
+        form.SetClipboard(std::move(clipboard));
+        return held;
+    }
+
     static ModalRun Catalogue(TForm1& form, const std::function<void(TForm9&)>& act)
     {
         return RunModal<TForm9>([&form] { form.Szukaj1Click(); }, act);
@@ -428,9 +437,7 @@ private slots:
     void copiesThroughTheWindowsClipboard()
     {
         TForm1& form = StartOn(1);
-        auto clipboard = std::make_unique<platform::TestClipboard>();
-        auto* held = clipboard.get();
-        form.SetClipboard(std::move(clipboard));
+        platform::TestClipboard* held = GiveTestClipboard(form);
         Catalogue(form, [&](TForm9& d) {
             SearchIn(d, {QStringLiteral("http")});
             d.ListBox1->SetSelectedRows({0, 3});
@@ -446,9 +453,7 @@ private slots:
     void theMonitorDoesNotOfferCopiedHits()
     {
         TForm1& form = StartOn(1);
-        auto clipboard = std::make_unique<platform::TestClipboard>();
-        auto* held = clipboard.get();
-        form.SetClipboard(std::move(clipboard));
+        platform::TestClipboard* held = GiveTestClipboard(form);
         Catalogue(form, [&](TForm9& d) {
             SearchIn(d, {QString()});
             d.ListBox1->SetSelectedRows(RowsOf(*d.ListBox1, {"http://łódź.pl", "Łódź", "http://x", "stół"}));
