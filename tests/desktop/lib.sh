@@ -7,7 +7,9 @@
 #   start_desktop [--tray]   Xvfb on a free display, openbox as window manager,
 #                            a throw-away HOME with XDG_RUNTIME_DIR inside it;
 #                            --tray also starts trayer as the tray host.
-#   start_tray               trayer as the tray host, on a started desktop
+#   start_tray               trayer as the tray host, on a started desktop;
+#                            its pid in TRAY_PID
+#   stop_tray                ends that trayer, as a panel that crashes
 #   start_program [ARGS]     build/window/quomira in the background; its pid
 #                            in PROGRAM_PID, its output in $DT_ROOT/program.log;
 #                            PROGRAM_ENV holds env(1) arguments (NAME=VALUE,
@@ -32,6 +34,7 @@ DT_ROOT=$(mktemp -d "${TMPDIR:-/tmp}/quomira-desktop.XXXXXX")
 DT_KEEP=${DT_KEEP:-0}   # 1 keeps $DT_ROOT for a look after the run
 PROGRAM_PID=
 PROGRAM_ENV=()
+TRAY_PID=
 
 fail()
 {
@@ -147,9 +150,17 @@ start_desktop()
 start_tray()
 {
     trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-        >"$DT_ROOT/trayer.log" 2>&1 &
-    track $!
+        >>"$DT_ROOT/trayer.log" 2>&1 &
+    TRAY_PID=$!
+    track "$TRAY_PID"
     wait_until 10 tray_running || fail "trayer did not start: $(cat "$DT_ROOT/trayer.log")"
+}
+
+stop_tray()
+{
+    kill -9 "$TRAY_PID" 2>/dev/null
+    wait "$TRAY_PID" 2>/dev/null  # reaped here, so the shell says nothing of the kill
+    wait_until 5 eval '! tray_running' || fail "trayer's window stayed"
 }
 
 start_program()

@@ -6,7 +6,8 @@
 # client list that taskbars show); a left click on the icon brings it back
 # active; the clipboard monitor, switched on from the tray menu, offers links
 # while the window is hidden, and the program stays hidden after that dialog;
-# the tray menu's "Zamknij" ends the program with the settings written.
+# a tray that goes away brings the window back, one that starts again gets
+# the icon; the tray menu's "Zamknij" ends the program with the settings written.
 source "$(dirname "$0")/lib.sh"
 
 main="Quomira v1.3.0.0"
@@ -92,6 +93,25 @@ for round in 1 2; do
 done
 note "minimised to the tray and brought back twice"
 
+# The tray goes away while the window is hidden in it (the panel crashes):
+# the window comes back by itself. Once a tray runs again the icon is in it,
+# the window hides to it and a click on the icon brings it back.
+xdotool windowminimize "$id"
+wait_until 5 is_withdrawn "$id" || fail "minimising did not hide the window (state '$(wm_state "$id")')"
+stop_tray
+wait_until 8 is_shown "$id" || fail "the window stayed hidden when the tray went away (state '$(wm_state "$id")')"
+note "the tray went away: the window is back"
+start_tray
+wait_until 10 tray_icon >/dev/null || fail "no icon in the tray started again"
+icon=$(tray_icon)
+[ -n "${DT_SHOT:-}" ] && xwd -root -out "${DT_SHOT%.png}.xwd"
+xdotool windowminimize "$id"
+wait_until 5 is_withdrawn "$id" || fail "minimising did not hide the window to the new tray (state '$(wm_state "$id")')"
+click_icon 1
+wait_until 5 is_shown "$id" || fail "a click on the icon in the new tray did not bring the window back"
+wait_until 5 is_active "$id" || fail "the window came back from the new tray inactive"
+note "the tray started again: the icon is there, the window hides to it and comes back"
+
 # Keys in the tray menu: Down from nothing takes its first item
 # ("Monitorowanie schowka"), Up its last ("Zamknij"), Up twice "Ukryj".
 tray_menu()
@@ -122,6 +142,7 @@ sleep 0.5
 kill -0 "$PROGRAM_PID" 2>/dev/null || fail "the program ended when the add-links dialog closed"
 is_withdrawn "$id" || fail "the main window came back when the add-links dialog closed"
 note "links offered while hidden; the program stays in the tray after the dialog"
+
 
 tray_menu Up
 wait_exit "$PROGRAM_PID" 10 || fail "the tray menu's \"Zamknij\" did not end the program"

@@ -23,7 +23,6 @@
 #include "platform/Clipboard.h"
 #include "platform/Convert.h"
 #include "platform/Cp1250.h"
-#include "platform/Files.h"
 #include "platform/LinkOpening.h"
 #include "platform/QtText.h"
 #include "store/Db_funcs.h"
@@ -358,10 +357,7 @@ void TForm9::Kopiujzaznaczonelinkidoschowka1Click()
     const std::vector<int> rows = ListBox1->SelectedRows();
     if (rows.empty())
         return;
-    const std::string text = JoinField(*ListBox1, rows, kLinkTag);
-    // The clipboard monitor takes the program's own copy as already imported.
-    form_.LastImport = platform::SplitLines(text);
-    form_.Clipboard().SetText(platform::ToQString(text));
+    form_.CopyLinksToClipboard(JoinField(*ListBox1, rows, kLinkTag));
 }
 
 void TForm9::Kpiujzaznaczoneopisydoschowka1Click()

@@ -33,6 +33,7 @@ class QMenu;
 class QPainter;
 class QStandardItemModel;
 class QSystemTrayIcon;
+class QTimer;
 class QToolBar;
 class LineListBox;
 
@@ -197,6 +198,12 @@ public:
     void Timer1Timer();
     // source: "CLIP" for the clipboard's text, else the path of a text file.
     void ImportLinks(const std::string& source);
+    // The candidates the import takes from a clipboard text.
+    static std::vector<std::string> ClipboardCandidates(const QString& clipboardText);
+    // Puts copied links on the clipboard. LastImport becomes the candidates
+    // the import takes from that text, so the monitor never offers the
+    // program's own copy back, whatever of it passes the filter.
+    void CopyLinksToClipboard(const std::string& text);
     void ToolButton20Click();
     void Monitorowanieschowka2Click();
     void Monitorowanieschowka1Click();
@@ -224,6 +231,9 @@ public:
     void WMSysCommand();
     // Whether the desktop has a tray is asked of this host (the desktop's by default).
     void SetTrayHost(std::unique_ptr<platform::TrayHost> host);
+    // While hidden to the tray: when the tray has gone away (Qt gives no
+    // signal for it), the window is shown as by "Pokaż".
+    void TrayCheckTimer();
 
     // ---- options dialog (dovra_options.cpp; TForm3 in OptionsDialog.cpp and FolderSwitch.cpp)
     void Opcjeprogramu1Click();
@@ -278,6 +288,7 @@ public:
     QHeaderView* HeaderControl1 = nullptr;
     platform::Timer* Timer1 = nullptr;
     QSystemTrayIcon* TrayIcon1 = nullptr;
+    QTimer* TrayCheck = nullptr;  // runs only while hidden to the tray, every 2 s
 
     // PopupMenu1: the link list's menu
     QMenu* PopupMenu1 = nullptr;
@@ -385,6 +396,8 @@ private:
     void OnTrayAddCommand(QAction* item, void (TForm1::*handler)());
     // The tray icon is shown in a tray that the desktop has.
     bool InTray() const;
+    // Hides the window to the tray and looks for the tray while hidden.
+    void HideToTray();
     // The program is ending: the monitor stops, open modal windows are cancelled.
     void EndForClose();
     std::unique_ptr<platform::TrayHost> trayHost_ = std::make_unique<platform::DesktopTrayHost>();

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QStandardItemModel>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -22,6 +23,8 @@ constexpr int kCategoryBoxWidth = 190;
 constexpr int kLinkSectionWidth = 300;
 constexpr int kDescriptionSectionWidth = 124;
 constexpr int kHeaderHeight = 17;
+// How often a window hidden to the tray looks whether the tray is still there.
+constexpr int kTrayCheckInterval = 2000;
 
 QFont ListFont(const QString& family)
 {
@@ -43,6 +46,8 @@ void TForm1::CreateComponents()
     TrayIcon1 = new QSystemTrayIcon(windowIcon(), this);
     TrayIcon1->setToolTip(QStringLiteral("Quomira"));
     TrayIcon1->setContextMenu(PopupMenu2);
+    TrayCheck = new QTimer(this);
+    TrayCheck->setInterval(kTrayCheckInterval);
     // The file dialogs open in the home folder until they are used.
     OpenDialog1.initialDir = QDir::homePath();
     SaveDialog1.initialDir = QDir::homePath();

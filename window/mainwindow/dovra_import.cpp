@@ -79,14 +79,17 @@ void TForm1::Timer1Timer()
 
 namespace {
 
-// The lines of a source as Windows-1250 text; a link's characters outside
-// the code page are kept percent-encoded.
-std::vector<std::string> SourceLines(platform::Clipboard& clipboard, const std::string& source)
+// The candidates of a source as Windows-1250 text; a link's characters
+// outside the code page are kept percent-encoded.
+std::vector<std::string> SourceCandidates(platform::Clipboard& clipboard, const std::string& source)
 {
-    if (source != kClipboardSource)
-        return platform::LoadTextLines(source, platform::Unmappable::PercentUtf8);
+    if (source != kClipboardSource) {
+        std::vector<std::string> lines = platform::LoadTextLines(source, platform::Unmappable::PercentUtf8);
+        linkimport::FilterCandidates(lines);
+        return lines;
+    }
     try {
-        return platform::SplitLines(platform::LinkFromQString(clipboard.Text()));
+        return TForm1::ClipboardCandidates(clipboard.Text());
     } catch (const platform::EClipboardError&) {
         return {};  // the import goes on with no lines
     }
@@ -94,13 +97,26 @@ std::vector<std::string> SourceLines(platform::Clipboard& clipboard, const std::
 
 }  // namespace
 
+std::vector<std::string> TForm1::ClipboardCandidates(const QString& clipboardText)
+{
+    std::vector<std::string> lines = platform::SplitLines(platform::LinkFromQString(clipboardText));
+    linkimport::FilterCandidates(lines);
+    return lines;
+}
+
+void TForm1::CopyLinksToClipboard(const std::string& text)
+{
+    const QString copied = platform::ToQString(text);
+    LastImport = ClipboardCandidates(copied);
+    clipboard_->SetText(copied);
+}
+
 void TForm1::ImportLinks(const std::string& source)
 {
     if (Busy)
         return;
     platform::BusyGuard busy(Busy);
-    std::vector<std::string> candidates = SourceLines(*clipboard_, source);
-    linkimport::FilterCandidates(candidates);
+    std::vector<std::string> candidates = SourceCandidates(*clipboard_, source);
     if (source == kClipboardSource && candidates == LastImport)
         return;  // offered or copied last time
     if (candidates.empty())

@@ -3,7 +3,6 @@
 #include <QAction>
 
 #include "platform/Convert.h"
-#include "platform/Files.h"
 #include "platform/HandlerGuard.h"
 #include "platform/LinkOpening.h"
 #include "platform/QtText.h"
@@ -104,10 +103,7 @@ void TForm1::Kopiujlinkdoschowka1Click()
     const std::vector<int> rows = ListBox1->SelectedRows();
     if (rows.empty())
         return;
-    const std::string text = linkorder::JoinLinkTexts(ListBox1->Lines(), rows);
-    // The clipboard monitor takes the program's own copy as already imported.
-    LastImport = platform::SplitLines(text);
-    clipboard_->SetText(platform::ToQString(text));
+    CopyLinksToClipboard(linkorder::JoinLinkTexts(ListBox1->Lines(), rows));
 }
 
 void TForm1::Kpiujzaznaczoneopisydoschowka1Click()

@@ -6,7 +6,9 @@
 // "Pokaż" and a left click on the tray icon bring it back in front with the
 // link list focused. It hides only while the desktop has a tray to bring it
 // back from; without one a minimise leaves it minimised. Closing the main
-// window, by "Zamknij" or its close box, ends the program.
+// window, by "Zamknij" or its close box, ends the program. A tray that goes
+// away while the window is hidden (the panel ends or restarts) brings the
+// window back; Qt puts the icon into a tray that starts again.
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -30,6 +32,7 @@ void TForm1::ConnectTray()
     OnTriggered(Ukryj1, &TForm1::Ukryj1Click);
     for (QAction* item : {Zamknij2, Zamknij1, ToolButton16})
         OnTriggered(item, &TForm1::Zamknij1Click);
+    connect(TrayCheck, &QTimer::timeout, this, Guarded([this] { TrayCheckTimer(); }));
 }
 
 // The tray host may show the menu without letting the program prepare it,
@@ -52,6 +55,24 @@ void TForm1::SetTrayHost(std::unique_ptr<platform::TrayHost> host)
 bool TForm1::InTray() const
 {
     return TrayIcon1->isVisible() && trayHost_->Available();
+}
+
+void TForm1::HideToTray()
+{
+    hide();
+    TrayCheck->start();
+}
+
+void TForm1::TrayCheckTimer()
+{
+    if (isVisible() || closed_) {
+        TrayCheck->stop();
+        return;
+    }
+    if (trayHost_->Available())
+        return;
+    TrayCheck->stop();
+    Poka1Click();
 }
 
 void TForm1::TrayIcon1Click()
@@ -82,7 +103,7 @@ void TForm1::Ukryj1Click()
 {
     platform::MinimizeWindow(*this);
     if (InTray())
-        hide();
+        HideToTray();
 }
 
 void TForm1::Zamknij1Click()
@@ -104,6 +125,7 @@ void TForm1::Dispatch(QEvent& message)
             WMSysCommand();
         break;
     case QEvent::Show:
+        TrayCheck->stop();
         FormShow();
         break;
     case QEvent::Hide:
@@ -122,7 +144,7 @@ void TForm1::WMSysCommand()
         return;
     QTimer::singleShot(0, this, [this] {
         if (isMinimized() && InTray())
-            hide();
+            HideToTray();
     });
 }
 
@@ -132,6 +154,7 @@ void TForm1::WMSysCommand()
 void TForm1::EndForClose()
 {
     Timer1->SetEnabled(false);
+    TrayCheck->stop();
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (window == this || !window->isVisible() || !window->isModal())
             continue;

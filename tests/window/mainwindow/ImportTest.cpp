@@ -264,18 +264,30 @@ private slots:
     void theProgramsOwnCopyIsNotOffered()
     {
         fx->AddLink(dom, "ftp://d3.pl", "");
+        fx->AddLink(dom, "-rf /tmp/nic", "");
+        fx->AddLink(dom, "  www.d5.pl", "");
         TForm1& form = StartOn(1);
         SelectLinkRows(form, {0, 1}, 0);
         form.Kopiujlinkdoschowka1Click();
         QCOMPARE(clip->Text(), QStringLiteral("http://d1.pl\nhttp://d2.pl"));
         QVERIFY(!RunImport([&] { form.Timer1Timer(); }));
 
-        // A copied link that fails the filter makes the set differ.
-        SelectLinkRows(form, {0, 2}, 0);
+        // Copied links the monitor would not take, or would take trimmed,
+        // leave nothing to offer either.
+        SelectLinkRows(form, {0, 1, 2, 3, 4}, 0);
         form.Kopiujlinkdoschowka1Click();
+        QCOMPARE(clip->Text(), QStringLiteral("http://d1.pl\nhttp://d2.pl\nftp://d3.pl\n-rf /tmp/nic\n  www.d5.pl"));
+        QVERIFY(!RunImport([&] { form.Timer1Timer(); }));
+        QCOMPARE(form.LastImport, (Strings{"http://d1.pl", "http://d2.pl", "www.d5.pl"}));
+        SelectLinkRows(form, {2, 3}, 2);
+        form.Kopiujlinkdoschowka1Click();
+        QVERIFY(!RunImport([&] { form.Timer1Timer(); }));
+
+        // A text another program copies after it is offered.
+        clip->Hold(QStringLiteral("http://d1.pl\nhttp://inny.pl"));
         Offer offer;
         QVERIFY(RunImport([&] { form.Timer1Timer(); }, Cancel(), &offer));
-        QCOMPARE(offer.candidates, Strings{"http://d1.pl"});
+        QCOMPARE(offer.candidates, (Strings{"http://d1.pl", "http://inny.pl"}));
     }
 
     void aClipboardWithoutLinksKeepsTheLastImport()

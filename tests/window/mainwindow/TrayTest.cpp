@@ -407,6 +407,47 @@ private slots:
         }
     }
 
+    // Qt says nothing when the tray goes away: while hidden the window looks
+    // for it on a timer, and shows itself once it is gone.
+    void theWindowComesBackWhenTheTrayGoes()
+    {
+        TForm1& form = StartShown(true);
+        auto host = std::make_unique<platform::FixedTrayHost>(true);
+        platform::FixedTrayHost& tray = *host;
+        form.SetTrayHost(std::move(host));
+        QCOMPARE(form.TrayCheck->interval(), 2000);
+        form.TrayCheck->setInterval(10);
+        QVERIFY(!form.TrayCheck->isActive());  // looked for only while hidden
+
+        form.Ukryj1->trigger();
+        Hidden(form);
+        QVERIFY(form.TrayCheck->isActive());
+        QTest::qWait(50);  // the tray is there: the window stays in it
+        QVERIFY(!form.isVisible());
+
+        tray.SetAvailable(false);
+        QTRY_VERIFY(form.isVisible());
+        QVERIFY(!form.isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTRY_VERIFY(!form.TrayCheck->isActive());
+        // Without a tray a minimise leaves the window minimised.
+        form.windowHandle()->showMinimized();
+        QTest::qWait(50);
+        QVERIFY(form.isVisible());
+
+        // The tray is back: the window hides to it again, and comes back
+        // from it by a click; shown, nothing is looked for.
+        tray.SetAvailable(true);
+        form.Poka1->trigger();
+        ShownActive(form);
+        form.windowHandle()->showMinimized();
+        Hidden(form);
+        QVERIFY(form.TrayCheck->isActive());
+        emit form.TrayIcon1->activated(QSystemTrayIcon::Trigger);
+        ShownActive(form);
+        QVERIFY(!form.TrayCheck->isActive());
+    }
+
     void restoredBeforeTheNextTurnStaysShown()
     {
         TForm1& form = StartShown(true);
