@@ -202,7 +202,7 @@ TEST_F(ProcessTest, ProgramsStartInASessionOfTheirOwn)
     EXPECT_EQ(input, "none");
 
     std::filesystem::remove(out);
-    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", {"-c", script}));
+    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", {{"-c", script}}));
     for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
         ::usleep(10000);
     ::usleep(50000);
