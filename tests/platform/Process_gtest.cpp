@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -212,5 +213,45 @@ TEST_F(ProcessTest, ProgramsStartInASessionOfTheirOwn)
     EXPECT_NE(parent, ::getpid());
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no child of ours left
     EXPECT_FALSE(platform::StartDetachedInSession(dir + "nie-ma", {}));
+}
+
+// Detached runs, started by one launcher while a signal is blocked and one
+// ignored here: each in a session of its own, with /dev/null as input, no
+// signal blocked or ignored, and none left a child of ours.
+TEST_F(ProcessTest, DetachedRunsStartAsProgramsDo)
+{
+    constexpr int kRuns = 3;
+    std::vector<std::vector<std::string>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string out = dir + "run" + std::to_string(i) + ".txt";
+        runs.push_back({"-c",
+                        "read line; set -- $(cut -d' ' -f6 /proc/$$/stat) $(grep -E '^Sig(Blk|Ign)' "
+                        "/proc/$$/status | cut -f2); echo \"$$ $1 ${line:-none} $2 $3\" > " +
+                            out + ".part; mv " + out + ".part " + out});
+    }
+    sigset_t blocked;
+    sigset_t old;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ::pthread_sigmask(SIG_BLOCK, &blocked, &old);
+    const auto oldInterrupt = ::signal(SIGINT, SIG_IGN);
+    const bool started = platform::StartDetachedInSession("/bin/sh", runs);
+    ::signal(SIGINT, oldInterrupt);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ASSERT_TRUE(started);
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string out = dir + "run" + std::to_string(i) + ".txt";
+        for (int wait = 0; wait < 1000 && !std::filesystem::exists(out); ++wait)
+            ::usleep(10000);
+        std::ifstream run(out);
+        int pid = 0, session = 0;
+        std::string input, blockedMask, ignoredMask;
+        run >> pid >> session >> input >> blockedMask >> ignoredMask;
+        EXPECT_EQ(session, pid) << i;
+        EXPECT_EQ(input, "none") << i;
+        EXPECT_EQ(blockedMask, "0000000000000000") << i;
+        EXPECT_EQ(ignoredMask, "0000000000000000") << i;
+    }
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(platform::StartChildInSession(dir + "nie-ma", {}), -1);
 }
