@@ -1,17 +1,21 @@
 #include "platform/Process.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sched.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,6 +146,7 @@ private:
     // at its default and none blocked, as the programs it starts inherit.
     __attribute__((no_sanitize_address, noreturn)) void Run()
     {
+        CloseThoseClosedOnExec();
         ::setsid();
         struct sigaction fallback = {};
         fallback.sa_handler = SIG_DFL;
@@ -161,6 +166,43 @@ private:
             while (::waitpid(-1, nullptr, WNOHANG) > 0) {}
         }
         ::_exit(0);
+    }
+
+    // The launcher keeps none of the descriptors that its programs would not
+    // inherit: a lock or a file of ours must not stay open while it runs.
+    // Closing an entry does not move the ones after it in /proc/self/fd.
+    __attribute__((no_sanitize_address)) static void CloseThoseClosedOnExec()
+    {
+        const int folder = ::open("/proc/self/fd", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (folder < 0) {
+            rlimit limit = {};
+            ::getrlimit(RLIMIT_NOFILE, &limit);
+            for (rlim_t fd = 0; fd < limit.rlim_cur && fd <= INT_MAX; ++fd)
+                CloseIfClosedOnExec(static_cast<int>(fd));
+            return;
+        }
+        alignas(dirent64) char entries[4096];
+        long size = 0;
+        while ((size = ::syscall(SYS_getdents64, folder, entries, sizeof entries)) > 0) {
+            for (long at = 0; at < size;) {
+                const auto* entry = reinterpret_cast<const dirent64*>(entries + at);
+                at += entry->d_reclen;
+                int fd = 0;
+                const char* digit = entry->d_name;
+                for (; *digit >= '0' && *digit <= '9'; ++digit)
+                    fd = fd * 10 + (*digit - '0');
+                if (digit != entry->d_name && *digit == '\0' && fd != folder)
+                    CloseIfClosedOnExec(fd);
+            }
+        }
+        ::close(folder);
+    }
+
+    __attribute__((no_sanitize_address)) static void CloseIfClosedOnExec(int fd)
+    {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && (flags & FD_CLOEXEC) != 0)
+            ::close(fd);
     }
 
     // One program, in a session of its own with /dev/null as its input.

@@ -37,6 +37,7 @@ int StartChildInSession(const std::string& program, const std::vector<std::strin
 // system (init reaps it and what it started). Every argument list is made
 // before the launcher is forked, so the call returns at once, whatever the
 // number of runs: it neither waits for a start nor holds anything of them.
+// The launcher keeps none of our descriptors that are closed on exec.
 // False when program is no executable file or the launcher could not be
 // started; a run that fails to start later is not known here.
 bool StartDetachedInSession(const std::string& program, const std::vector<std::vector<std::string>>& runs);

@@ -156,6 +156,19 @@ TEST_F(ProcessTest, ProgramsStartedByTheHolderDoNotInheritTheLock)
     ::waitpid(child, nullptr, 0);
 }
 
+// Neither does the launcher of detached runs, while it starts them: it
+// holds no descriptor that the programs would not inherit.
+TEST_F(ProcessTest, TheLauncherOfDetachedRunsHoldsNoLock)
+{
+    SingleInstanceLock lock;
+    ASSERT_EQ(lock.Acquire("quomira", dir), Result::Acquired);
+    const std::vector<std::vector<std::string>> runs(200, {"-c", ":"});
+    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", runs));
+    lock.Release();
+    SingleInstanceLock next;
+    EXPECT_EQ(next.Acquire("quomira", dir), Result::Acquired);
+}
+
 TEST_F(ProcessTest, NoLockFolderMeansNoLock)
 {
     SingleInstanceLock lock;
