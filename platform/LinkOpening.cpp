@@ -57,19 +57,23 @@ void OpenLinksOrSay(platform::Opener& opener, platform::Boxes& boxes, QWidget* o
     const auto command =
         std::make_shared<Command>(Command{boxes, owner, owner ? owner->parentWidget() : nullptr, std::move(busy)});
     const std::string* unopened = nullptr;
-    const platform::OpenerCommand opening(opener);
-    for (const std::string& link : links) {
-        const platform::OpenResult result = opener.OpenLink(link, [command, link] {
-            if (command->said || command->pending)
-                return;
-            command->pending = true;
-            SayWhenFree(command, link, std::chrono::milliseconds(0));
-        });
-        const bool failed = result == platform::OpenResult::Refused || result == platform::OpenResult::NotStarted;
-        if (failed && !unopened)
-            unopened = &link;
-        if (result == platform::OpenResult::NotStarted)
-            break;
+    {
+        // The command ends, and hands on what its opener holds, before
+        // anything is said.
+        const platform::OpenerCommand opening(opener);
+        for (const std::string& link : links) {
+            const platform::OpenResult result = opener.OpenLink(link, [command, link] {
+                if (command->said || command->pending)
+                    return;
+                command->pending = true;
+                SayWhenFree(command, link, std::chrono::milliseconds(0));
+            });
+            const bool failed = result == platform::OpenResult::Refused || result == platform::OpenResult::NotStarted;
+            if (failed && !unopened)
+                unopened = &link;
+            if (result == platform::OpenResult::NotStarted)
+                break;
+        }
     }
     if (unopened)
         Say(*command, *unopened);

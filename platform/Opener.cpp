@@ -152,6 +152,7 @@ void DesktopOpener::BeginCommand()
 
 void DesktopOpener::EndCommand()
 {
+    StartHeld();
     inCommand_ = false;
     commandOpener_.reset();
 }
@@ -161,19 +162,34 @@ bool DesktopOpener::Launch(const QString& target, OpenFailed failedLater)
     if (!inCommand_ || !commandOpener_)
         commandOpener_ = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     const std::string opener = commandOpener_->toStdString();
-    const std::vector<std::string> args{target.toStdString()};
     if (!inCommand_)
         commandOpener_.reset();
     if (opener.empty())
         return false;
-    if (inCommand_ && commandWatched_ >= kWatchedLinksPerCommand)
-        return StartDetachedInSession(opener, args);
+    if (inCommand_ && commandWatched_ >= kWatchedLinksPerCommand) {
+        if (held_.empty())
+            firstHeldFailed_ = std::move(failedLater);
+        held_.push_back({target.toStdString()});
+        return true;
+    }
     ++commandWatched_;
-    const int pid = StartChildInSession(opener, args);
+    const int pid = StartChildInSession(opener, {target.toStdString()});
     if (pid < 0)
         return false;
     Watch(pid, std::move(failedLater));
     return true;
+}
+
+// The links held for the command go to one launcher; when it cannot be
+// started, none of them is opened, which the first one's answer says.
+void DesktopOpener::StartHeld()
+{
+    if (held_.empty())
+        return;
+    if (!StartDetachedInSession(commandOpener_->toStdString(), held_) && firstHeldFailed_)
+        QTimer::singleShot(0, running_.get(), std::move(firstHeldFailed_));
+    held_.clear();
+    firstHeldFailed_ = {};
 }
 
 // Asks the child whether it has ended until it has: an ending with a failure

@@ -23,6 +23,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QObject;
 
@@ -100,13 +101,17 @@ inline constexpr int kWatchedLinksPerCommand = 3;
 
 // The real desktop: xdg-open, looked up on PATH once for each command, with
 // the target as its only argument, in a session of its own (so a terminal's
-// signals and hang-up never reach it). Nothing waits for it to start beyond
-// the spawn itself. The first kWatchedLinksPerCommand links of a command
-// are children of ours whose exit status, when it comes within answerTime,
-// is the answer; after that time, and once the opener is gone, an ending
-// is only reaped. The other links are started detached: they are not ours
-// to wait for, so no descriptor and no process of theirs is held, however
-// many links a command opens. Links are started in their order.
+// signals and hang-up never reach it). The first kWatchedLinksPerCommand
+// links of a command are started at once as children of ours (waiting for
+// nothing beyond the spawn) whose exit status, when it comes within
+// answerTime, is the answer; after that time, and once the opener is gone,
+// an ending is only reaped. The other links are held until the command
+// ends and then handed, all at once, to one detached launcher that starts
+// them one after another (StartDetachedInSession): the command does not
+// wait for their starts, and no descriptor and no process of theirs is
+// held, however many links it opens. When the launcher cannot be started,
+// the first held link's answer is a failure. Links are started in their
+// order.
 class DesktopOpener final : public Opener {
 public:
     explicit DesktopOpener(std::chrono::milliseconds answerTime = kOpenerAnswerTime);
@@ -122,6 +127,7 @@ protected:
 
 private:
     void Watch(int pid, OpenFailed failedLater);
+    void StartHeld();
 
     // The parent of the watches of children still running.
     std::unique_ptr<QObject> running_;
@@ -129,6 +135,8 @@ private:
     bool inCommand_ = false;
     std::optional<QString> commandOpener_;  // xdg-open as looked up for the command
     int commandWatched_ = 0;
+    std::vector<std::vector<std::string>> held_;  // the command's links past the watched ones
+    OpenFailed firstHeldFailed_;
 };
 
 }  // namespace platform

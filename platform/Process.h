@@ -28,17 +28,19 @@ bool MoveFileReplace(const std::string& from, const std::string& to);
 // its own, with standard input from /dev/null, no signal blocked and every
 // signal at its default action; the other descriptors are inherited as
 // they are. program is an absolute path, args its arguments after its name.
-// Both return once the program runs (or could not be started) and wait for
-// nothing else.
 //
 // A child of ours, to be reaped with ReapChild: its pid, or -1 when it
-// could not be started.
+// could not be started. Returns once the program runs.
 int StartChildInSession(const std::string& program, const std::vector<std::string>& args);
-// No child of ours: a helper that shares our memory starts the program and
-// ends at once, and is reaped here, so the program belongs to the system
-// (init reaps it) and nothing of it is held. False when it could not be
-// started.
-bool StartDetachedInSession(const std::string& program, const std::vector<std::string>& args);
+// No child of ours: program is started once for each of runs (its
+// arguments), in their order, by one launcher process that belongs to the
+// system (init reaps it and what it started). Every argument list is made
+// before the launcher is forked, so the call returns at once, whatever the
+// number of runs: it neither waits for a start nor holds anything of them.
+// The launcher keeps none of our descriptors that are closed on exec.
+// False when program is no executable file or the launcher could not be
+// started; a run that fails to start later is not known here.
+bool StartDetachedInSession(const std::string& program, const std::vector<std::vector<std::string>>& runs);
 
 enum class ChildState { Running, Succeeded, Failed };
 // Reaps the child pid when it has ended, without waiting: Failed for an

@@ -12,6 +12,8 @@
 #include <vector>
 
 #include <sys/resource.h>
+#include <time.h>
+#include <unistd.h>
 
 #include "platform/LinkOpening.h"
 #include "platform/Opener.h"
@@ -52,6 +54,16 @@ int ZombieStandIns(const std::vector<int>& pids)
             ++zombies;
     }
     return zombies;
+}
+
+// The clock of the processes' start times in /proc/<pid>/stat: ticks since
+// boot, rounded down.
+long long BootTicks()
+{
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const long long perTick = 1000000000LL / sysconf(_SC_CLK_TCK);
+    return (now.tv_sec * 1000000000LL + now.tv_nsec) / perTick;
 }
 
 // The soft limit of descriptors, lowered for the guard's lifetime.
@@ -97,13 +109,19 @@ private slots:
     // 5,000 links under the usual limit of 1,024 descriptors, each stand-in
     // running for 2 s: all are handed on in order (the stand-ins' pids rise
     // in the order they were started), nothing is said, the descriptors are
-    // back within the answer time and no stand-in is left a zombie.
+    // back within the answer time and no stand-in is left a zombie. The
+    // handler does not start them one after another itself: it returns
+    // before the last one has been started (its start time, which the
+    // stand-in reads from /proc, comes after the handler's return).
     void thousandsOfLinksAreHandedOnHoldingNothing()
     {
         constexpr int kLinks = 5000;
         const QString record = dir_.filePath("many.txt");
         EnvGuard path("PATH",
-                      StandIn("many", QStringLiteral("printf '%s %s\\n' \"$$\" \"$1\" >> '%1'; sleep 2").arg(record))
+                      StandIn("many",
+                              QStringLiteral("link=$1; read -r stat < /proc/$$/stat; set -- $stat; "
+                                             "printf '%s %s %s\\n' \"$$\" \"${22}\" \"$link\" >> '%1'; sleep 2")
+                                  .arg(record))
                           .toStdString());
         const DescriptorLimit limit(1024);
         std::vector<std::string> links;
@@ -118,22 +136,31 @@ private slots:
         QElapsedTimer handler;
         handler.start();
         OpenLinksOrSay(opener, boxes, &owner, links, [] { return false; });
+        const long long returned = BootTicks();
         qInfo("%d links handed on in %lld ms", kLinks, static_cast<long long>(handler.elapsed()));
         QTRY_COMPARE_WITH_TIMEOUT(Descriptors(), descriptors, int(platform::kOpenerAnswerTime.count()));
-        QTRY_COMPARE_WITH_TIMEOUT(Read(record).count('\n'), kLinks, 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(Read(record).count('\n'), kLinks, 90000);
 
         std::map<int, int> pidOf;  // link number -> the stand-in's pid
         std::vector<int> pids;
+        long long lastStarted = 0;  // the last link's start, in BootTicks
         for (const QByteArray& line : Read(record).split('\n')) {
             const QList<QByteArray> fields = line.split(' ');
-            if (fields.size() != 2)
+            if (fields.size() != 3)
                 continue;
-            const int link = fields[1].mid(int(qstrlen("http://x.pl/"))).toInt();
+            const int link = fields[2].mid(int(qstrlen("http://x.pl/"))).toInt();
             QVERIFY2(pidOf.emplace(link, fields[0].toInt()).second, line.constData());
             pids.push_back(fields[0].toInt());
+            if (link == kLinks - 1)
+                lastStarted = fields[1].toLongLong();
         }
         QCOMPARE(int(pidOf.size()), kLinks);
         QCOMPARE(pidOf.rbegin()->first, kLinks - 1);
+        QVERIFY2(lastStarted > returned,
+                 qPrintable(QStringLiteral("the last link started at tick %1, the handler "
+                                           "returned at tick %2")
+                                .arg(lastStarted)
+                                .arg(returned)));
         // Pids are given in rising order and wrap at pid_max once at most.
         const int pidMax = Read(QStringLiteral("/proc/sys/kernel/pid_max")).trimmed().toInt();
         long long span = 0;

@@ -343,6 +343,28 @@ private slots:
         QCOMPARE(failures, 0);
     }
 
+    // The links of a command past the watched ones go to one launcher when
+    // the command ends; when it cannot be started (here: xdg-open is no
+    // longer executable), the first of them answers with a failure, once.
+    void heldLinksAnswerWhenTheirLauncherCannotStart()
+    {
+        const QString bin = dir_.filePath("held");
+        EnvGuard path("PATH", FakeOpener("held", QStringLiteral("exit 0")).toStdString());
+        platform::DesktopOpener opener;
+        std::vector<int> failures(platform::kWatchedLinksPerCommand + 2);
+        opener.BeginCommand();
+        for (std::size_t i = 0; i < failures.size(); ++i)
+            QCOMPARE(opener.OpenLink("http://a.pl/" + std::to_string(i), [&failures, i] { ++failures[i]; }),
+                     platform::OpenResult::Opened);
+        QVERIFY(QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        opener.EndCommand();
+        std::vector<int> expected(failures.size());
+        expected[platform::kWatchedLinksPerCommand] = 1;
+        QTRY_VERIFY(failures == expected);
+        QTest::qWait(300);
+        QVERIFY(failures == expected);
+    }
+
     // Quitting while the desktop's opener still runs neither waits for it nor
     // ends it, and reports nothing.
     void quittingLeavesARunningOpenerAlone()

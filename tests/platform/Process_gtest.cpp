@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include <fcntl.h>
 #include <signal.h>
@@ -155,6 +156,19 @@ TEST_F(ProcessTest, ProgramsStartedByTheHolderDoNotInheritTheLock)
     ::waitpid(child, nullptr, 0);
 }
 
+// Neither does the launcher of detached runs, while it starts them: it
+// holds no descriptor that the programs would not inherit.
+TEST_F(ProcessTest, TheLauncherOfDetachedRunsHoldsNoLock)
+{
+    SingleInstanceLock lock;
+    ASSERT_EQ(lock.Acquire("quomira", dir), Result::Acquired);
+    const std::vector<std::vector<std::string>> runs(200, {"-c", ":"});
+    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", runs));
+    lock.Release();
+    SingleInstanceLock next;
+    EXPECT_EQ(next.Acquire("quomira", dir), Result::Acquired);
+}
+
 TEST_F(ProcessTest, NoLockFolderMeansNoLock)
 {
     SingleInstanceLock lock;
@@ -202,7 +216,7 @@ TEST_F(ProcessTest, ProgramsStartInASessionOfTheirOwn)
     EXPECT_EQ(input, "none");
 
     std::filesystem::remove(out);
-    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", {"-c", script}));
+    ASSERT_TRUE(platform::StartDetachedInSession("/bin/sh", {{"-c", script}}));
     for (int i = 0; i < 500 && !std::filesystem::exists(out); ++i)
         ::usleep(10000);
     ::usleep(50000);
@@ -212,5 +226,45 @@ TEST_F(ProcessTest, ProgramsStartInASessionOfTheirOwn)
     EXPECT_NE(parent, ::getpid());
     EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);  // no child of ours left
     EXPECT_FALSE(platform::StartDetachedInSession(dir + "nie-ma", {}));
+}
+
+// Detached runs, started by one launcher while a signal is blocked and one
+// ignored here: each in a session of its own, with /dev/null as input, no
+// signal blocked or ignored, and none left a child of ours.
+TEST_F(ProcessTest, DetachedRunsStartAsProgramsDo)
+{
+    constexpr int kRuns = 3;
+    std::vector<std::vector<std::string>> runs;
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string out = dir + "run" + std::to_string(i) + ".txt";
+        runs.push_back({"-c",
+                        "read line; set -- $(cut -d' ' -f6 /proc/$$/stat) $(grep -E '^Sig(Blk|Ign)' "
+                        "/proc/$$/status | cut -f2); echo \"$$ $1 ${line:-none} $2 $3\" > " +
+                            out + ".part; mv " + out + ".part " + out});
+    }
+    sigset_t blocked;
+    sigset_t old;
+    sigemptyset(&blocked);
+    sigaddset(&blocked, SIGUSR1);
+    ::pthread_sigmask(SIG_BLOCK, &blocked, &old);
+    const auto oldInterrupt = ::signal(SIGINT, SIG_IGN);
+    const bool started = platform::StartDetachedInSession("/bin/sh", runs);
+    ::signal(SIGINT, oldInterrupt);
+    ::pthread_sigmask(SIG_SETMASK, &old, nullptr);
+    ASSERT_TRUE(started);
+    for (int i = 0; i < kRuns; ++i) {
+        const std::string out = dir + "run" + std::to_string(i) + ".txt";
+        for (int wait = 0; wait < 1000 && !std::filesystem::exists(out); ++wait)
+            ::usleep(10000);
+        std::ifstream run(out);
+        int pid = 0, session = 0;
+        std::string input, blockedMask, ignoredMask;
+        run >> pid >> session >> input >> blockedMask >> ignoredMask;
+        EXPECT_EQ(session, pid) << i;
+        EXPECT_EQ(input, "none") << i;
+        EXPECT_EQ(blockedMask, "0000000000000000") << i;
+        EXPECT_EQ(ignoredMask, "0000000000000000") << i;
+    }
+    EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1);
     EXPECT_EQ(platform::StartChildInSession(dir + "nie-ma", {}), -1);
 }
