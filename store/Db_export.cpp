@@ -14,13 +14,14 @@
 #include "platform/Cp1250.h"
 #include "platform/Messages.h"
 #include "platform/OutputFile.h"
+#include "store/Funcs.h"
 
 namespace {
 
 void AppendHtmlEscaped(std::string& out, std::string_view text)
 {
     std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
+    for (std::size_t i = FindFirstOf(text, "&<>\""); i < text.size(); ++i) {
         const char* entity = nullptr;
         switch (text[i]) {
         case '&':

@@ -40,21 +40,21 @@ std::string ClosingTag(const std::string& tag)
     return tag.substr(0, 1) + "/" + tag.substr(1);
 }
 
+std::size_t FindFirstOf(std::string_view text, std::string_view chars)
+{
+    std::size_t end = text.size();
+    for (const char c : chars)
+        if (const void* found = end == 0 ? nullptr : std::memchr(text.data(), c, end))
+            end = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    return end == text.size() ? std::string_view::npos : end;
+}
+
 namespace {
 
-// Where the first '&' or '<' of value stands, npos when it has none: two
-// memchr scans, which run over many bytes at a time.
+// Where the first '&' or '<' of value stands, npos when it has none.
 std::size_t FirstToEscape(std::string_view value)
 {
-    if (value.empty())
-        return std::string_view::npos;
-    const char* const begin = value.data();
-    const char* const amp = static_cast<const char*>(std::memchr(begin, '&', value.size()));
-    const std::size_t end = amp ? static_cast<std::size_t>(amp - begin) : value.size();
-    const char* const lt = static_cast<const char*>(std::memchr(begin, '<', end));
-    if (lt)
-        return static_cast<std::size_t>(lt - begin);
-    return amp ? end : std::string_view::npos;
+    return FindFirstOf(value, "&<");
 }
 
 // Appends value with '&' and '<' escaped, the runs between them whole; first
