@@ -14,29 +14,36 @@
 #include "platform/Cp1250.h"
 #include "platform/LinkText.h"
 #include "platform/OutputFile.h"
+#include "store/Funcs.h"
 
 namespace {
 
 void AppendHtmlEscaped(std::string& out, std::string_view text)
 {
-    for (const char c : text) {
-        switch (c) {
+    std::size_t start = 0;
+    for (std::size_t i = FindFirstOf(text, "&<>\""); i < text.size(); ++i) {
+        const char* entity = nullptr;
+        switch (text[i]) {
         case '&':
-            out += "&amp;";
+            entity = "&amp;";
             break;
         case '<':
-            out += "&lt;";
+            entity = "&lt;";
             break;
         case '>':
-            out += "&gt;";
+            entity = "&gt;";
             break;
         case '"':
-            out += "&quot;";
+            entity = "&quot;";
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(text, start, i - start);
+        out += entity;
+        start = i + 1;
     }
+    out.append(text, start);
 }
 
 }  // namespace
@@ -231,6 +238,29 @@ std::vector<int> FirstOfSameId(const std::vector<const CatItem*>& written)
 
 constexpr std::size_t kWriteSize = 1 << 20;
 
+// The column of "select * from LINKS" at index, as a result column of
+// another statement: its name quoted, or NULL where the table has no such
+// column (read as empty, as the row callbacks read it).
+std::string StarColumn(sqlite3* db, int index)
+{
+    Statement star;
+    if (sqlite3_prepare_v2(db, "select * from LINKS", -1, &star.handle, nullptr) != SQLITE_OK ||
+        index >= sqlite3_column_count(star.handle))
+        return "NULL";
+    std::string quoted = "\"";
+    for (const char* c = sqlite3_column_name(star.handle, index); c && *c; ++c)
+        quoted += *c == '"' ? std::string("\"\"") : std::string(1, *c);
+    return quoted + "\"";
+}
+
+// The links' query: the rank and the two texts written, so that the sort
+// carries no more than it must.
+std::string LinksSql(sqlite3* db)
+{
+    return "select export_rank(CAT_ID), " + StarColumn(db, 3) + ", " + StarColumn(db, 4) +
+        " from LINKS where export_rank(CAT_ID) >= 0 order by 1, POS";
+}
+
 // Writes the headings and links of the written records, reading the links
 // in one ordered pass: ranked by their category's first record, then by
 // position; rows of equal rank and position come in the table's order, as
@@ -243,10 +273,7 @@ bool WriteBody(sqlite3* db, std::ostream& out, const std::vector<const CatItem*>
     const std::vector<int> firstOf = FirstOfSameId(written);
     const CategoryRanks ranks(db, written);
     Statement links;  // finalized before the function goes
-    if (!ranks.Registered() ||
-        sqlite3_prepare_v2(db,
-                           "select export_rank(CAT_ID), * from LINKS where export_rank(CAT_ID) >= 0 order by 1, POS",
-                           -1, &links.handle, nullptr) != SQLITE_OK) {
+    if (!ranks.Registered() || sqlite3_prepare_v2(db, LinksSql(db).c_str(), -1, &links.handle, nullptr) != SQLITE_OK) {
         error = sqlite3_errmsg(db);
         return false;
     }
@@ -264,7 +291,7 @@ bool WriteBody(sqlite3* db, std::ostream& out, const std::vector<const CatItem*>
         const bool keep = std::find(firstOf.begin() + rank + 1, firstOf.end(), rank) != firstOf.end();
         for (; step == SQLITE_ROW && sqlite3_column_int(links.handle, 0) == rank; step = sqlite3_step(links.handle)) {
             const std::size_t lineStart = body.size();
-            AppendLink(body, TextAt(links.handle, 4), TextAt(links.handle, 5), html);
+            AppendLink(body, TextAt(links.handle, 1), TextAt(links.handle, 2), html);
             if (keep)
                 repeated[rank].append(body, lineStart, std::string::npos);
             if (body.size() >= kWriteSize)

@@ -106,6 +106,47 @@ int LinkLineRowCallback(void* lines, int columns, char** values, char**)
     return 0;
 }
 
+// An integer column of a statement's row as IntColumn reads its text: a
+// stored integer that IntColumn reads as it is taken without its text.
+int IntAt(sqlite3_stmt* row, int columns, int i)
+{
+    if (i >= columns)
+        return 0;
+    if (sqlite3_column_type(row, i) == SQLITE_INTEGER) {
+        const sqlite3_int64 value = sqlite3_column_int64(row, i);
+        if (value > -1000000000 && value < 1000000000)
+            return static_cast<int>(value);
+    }
+    return IntColumn(reinterpret_cast<const char*>(sqlite3_column_text(row, i)));
+}
+
+// A text column of a statement's row as the row callbacks read it.
+std::string_view TextAt(sqlite3_stmt* row, int columns, int i)
+{
+    const unsigned char* text = i < columns ? sqlite3_column_text(row, i) : nullptr;
+    return text ? std::string_view(reinterpret_cast<const char*>(text)) : std::string_view("");
+}
+
+// The lines of a links query read from its statement, the numbers without
+// turning them into text and back; false when the statement fails.
+bool ReadLinkLines(sqlite3* db, const std::string& sql, std::vector<std::string>& lines)
+{
+    sqlite3_stmt* row = nullptr;
+    int step = sqlite3_prepare_v2(db, sql.c_str(), -1, &row, nullptr);
+    const int columns = sqlite3_column_count(row);
+    try {
+        while (step == SQLITE_OK && (step = sqlite3_step(row)) == SQLITE_ROW) {
+            lines.push_back(LinkLine(IntAt(row, columns, 0), IntAt(row, columns, 1), IntAt(row, columns, 2),
+                                     TextAt(row, columns, 3), TextAt(row, columns, 4)));
+            step = SQLITE_OK;
+        }
+    } catch (...) {
+        step = SQLITE_NOMEM;
+    }
+    sqlite3_finalize(row);
+    return step == SQLITE_DONE;
+}
+
 // A largest position as stored: NULL (no record) as 0; a whole number within
 // int as it is; anything else (beyond 32 bits, a fraction, a text: a file
 // written by something else) as INT_MAX, which leaves no room after it, so
@@ -490,9 +531,13 @@ int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
     } catch (const std::bad_alloc&) {
         // no room reserved: the lines take it as they come
     }
-    const int result = Query(LinksByPositionSql(catId).c_str(), LinkLineRowCallback, &lines);
-    if (result != 0)
-        return result;
+    const std::string sql = LinksByPositionSql(catId);
+    if (!ReadLinkLines(db, sql, lines)) {
+        // Read again as every query is, which says why it fails.
+        lines.clear();
+        if (const int result = Query(sql.c_str(), LinkLineRowCallback, &lines); result != 0)
+            return result;
+    }
     SortInSmallRuns(false);
     if (out.empty())
         out = std::move(lines);

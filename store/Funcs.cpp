@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <climits>
+#include <cstring>
 #include <filesystem>
 
 #include "platform/Convert.h"
@@ -39,29 +40,44 @@ std::string ClosingTag(const std::string& tag)
     return tag.substr(0, 1) + "/" + tag.substr(1);
 }
 
-namespace {
-
-void AppendEscaped(std::string& out, std::string_view value)
+std::size_t FindFirstOf(std::string_view text, std::string_view chars)
 {
-    if (value.find_first_of("&<") == std::string_view::npos) {
-        out += value;
-        return;
-    }
-    for (const char c : value) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else
-            out += c;
-    }
+    std::size_t end = text.size();
+    for (const char c : chars)
+        if (const void* found = end == 0 ? nullptr : std::memchr(text.data(), c, end))
+            end = static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
+    return end == text.size() ? std::string_view::npos : end;
 }
 
-std::size_t EscapedSize(std::string_view value)
+namespace {
+
+// Where the first '&' or '<' of value stands, npos when it has none.
+std::size_t FirstToEscape(std::string_view value)
+{
+    return FindFirstOf(value, "&<");
+}
+
+// Appends value with '&' and '<' escaped, the runs between them whole; first
+// is FirstToEscape(value).
+void AppendEscaped(std::string& out, std::string_view value, std::size_t first)
+{
+    std::size_t start = 0;
+    for (std::size_t i = first; i < value.size(); ++i) {
+        if (value[i] != '&' && value[i] != '<')
+            continue;
+        out.append(value, start, i - start);
+        out += value[i] == '&' ? "&amp;" : "&lt;";
+        start = i + 1;
+    }
+    out.append(value, start);
+}
+
+// The size of value escaped; first is FirstToEscape(value).
+std::size_t EscapedSize(std::string_view value, std::size_t first)
 {
     std::size_t size = value.size();
-    for (std::size_t p = value.find_first_of("&<"); p != std::string_view::npos; p = value.find_first_of("&<", p + 1))
-        size += value[p] == '&' ? 4 : 3;
+    for (std::size_t i = first; i < value.size(); ++i)
+        size += value[i] == '&' ? 4 : value[i] == '<' ? 3 : 0;
     return size;
 }
 
@@ -82,11 +98,12 @@ void AppendInt(std::string& out, int value)
 
 std::string EscapeTagValue(const std::string& value)
 {
-    if (value.find_first_of("&<") == std::string::npos)
+    const std::size_t first = FirstToEscape(value);
+    if (first == std::string_view::npos)
         return value;
     std::string out;
-    out.reserve(value.size() + 16);
-    AppendEscaped(out, value);
+    out.reserve(EscapedSize(value, first));
+    AppendEscaped(out, value, first);
     return out;
 }
 
@@ -168,8 +185,11 @@ std::string LinkLine(int id, int catId, int pos, std::string_view link, std::str
 {
     // Built in place at its exact size: the window's link list is made of a
     // whole catalogue of these.
+    const std::size_t linkFirst = FirstToEscape(link);
+    const std::size_t descrFirst = FirstToEscape(descr);
     std::string line;
-    line.reserve(35 + IntSize(id) + IntSize(catId) + IntSize(pos) + EscapedSize(link) + EscapedSize(descr));
+    line.reserve(35 + IntSize(id) + IntSize(catId) + IntSize(pos) + EscapedSize(link, linkFirst) +
+                 EscapedSize(descr, descrFirst));
     line += "<i>";
     AppendInt(line, id);
     line += "</i><c>";
@@ -177,9 +197,9 @@ std::string LinkLine(int id, int catId, int pos, std::string_view link, std::str
     line += "</c><p>";
     AppendInt(line, pos);
     line += "</p><l>";
-    AppendEscaped(line, link);
+    AppendEscaped(line, link, linkFirst);
     line += "</l><d>";
-    AppendEscaped(line, descr);
+    AppendEscaped(line, descr, descrFirst);
     line += "</d>";
     return line;
 }

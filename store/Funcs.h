@@ -13,6 +13,11 @@
 // The closing form of a tag: "<p>" gives "</p>".
 std::string ClosingTag(const std::string& tag);
 
+// Where the first of chars stands in text, npos when none: one memchr per
+// character, each over no more of the text than the one before, which is
+// far quicker than std::string_view::find_first_of on text without them.
+std::size_t FindFirstOf(std::string_view text, std::string_view chars);
+
 // "&" -> "&amp;", "<" -> "&lt;" / back again.
 std::string EscapeTagValue(const std::string& value);
 std::string UnescapeTagValue(const std::string& value);

@@ -116,6 +116,21 @@ TEST_F(ExportTest, TheWholeCatalogueInTheOrderOfOneQueryPerCategory)
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// A file written by something else, whose links lack the description
+// column or have it in another place: the fourth and fifth columns are the
+// link and its description, a missing one empty.
+TEST_F(ExportTest, TheLinksFourthAndFifthColumnsAsStored)
+{
+    Seed("insert into CATEGS values(1,0,'A','');");
+    X("drop table LINKS; create table LINKS(ID INTEGER PRIMARY KEY, CAT_ID, POS, \"a\"\"b\");"
+      "insert into LINKS values(1,1,0,'u');");
+    EXPECT_EQ(Html(1), "<p>[A]</p>\n<A href=\"u\">u</A> <br>\n");
+    X("drop table LINKS; create table LINKS(ID INTEGER PRIMARY KEY, CAT_ID, POS, L, D, LINK, DESCR);"
+      "insert into LINKS values(1,1,0,'l','d','x','y');");
+    EXPECT_EQ(Html(1), "<p>[A]</p>\n<A href=\"l\">l</A> d<br>\n");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 TEST_F(ExportTest, OneCategoryOrNone)
 {
     SeedAB();

@@ -116,6 +116,26 @@ TEST_F(FacadeTest, ListsCategoriesAndLinksAsLines)
     ExpectClosed();
 }
 
+// Numbers stored as integers beyond int, as reals or as texts, and texts
+// stored as blobs or with a NUL byte, read into lines as they always were.
+TEST_F(FacadeTest, LinkLinesReadWhatTheColumnsHoldAsBefore)
+{
+    Seed("insert into LINKS values(1,'7',1.0,x'626c006f62','t'||char(0)||'ail');"
+         "insert into LINKS values(2,9999999999,-5,'q','r');"
+         "insert into LINKS values(3,2147483647,-2147483648,'m','n');"
+         "insert into LINKS values(4,2147483648,1e20,'o','p');"
+         "insert into LINKS values(5,-1000000000,999999999,'','');"
+         "insert into LINKS values(6,1000000000,-999999999,'0x1F','z');"
+         "insert into LINKS values(7,'12abc',' 3','',NULL);");
+    Lines links;
+    ASSERT_EQ(DbGetLinks(dir, links, -1), DbOk);
+    EXPECT_EQ(links,
+              (Lines{L(3, 2147483647, -2147483648, "m", "n"), L(6, 1000000000, -999999999, "0x1F", "z"),
+                     L(2, 0, -5, "q", "r"), L(1, 7, 1, "bl", "t"), L(7, 0, 3, ""), L(5, -1000000000, 999999999, ""),
+                     L(4, 0, 0, "o", "p")}));
+    ExpectClosed();
+}
+
 // The links come back as lines in position order, ties in the order the
 // table holds them, whatever the ids and whatever the columns hold; they are
 // appended to what the caller's list already has.

@@ -127,6 +127,10 @@ TEST(TagCodec, BuildersWriteFieldsInOrderAndEscape)
     EXPECT_EQ(CategoryLine(12, 3, "Praca", ""), "<i>12</i><p>3</p><n>Praca</n><d></d>");
     EXPECT_EQ(CategoryLine(-1, -1, "Wszystkie", "Wszystkie"), "<i>-1</i><p>-1</p><n>Wszystkie</n><d>Wszystkie</d>");
     EXPECT_EQ(LinkLine(-1, 4, 2, "a<b", "x&y"), "<i>-1</i><c>4</c><p>2</p><l>a&lt;b</l><d>x&amp;y</d>");
+    // Escapes at both ends, in either order, past a long run between them.
+    const std::string run(40, 'a');
+    EXPECT_EQ(LinkLine(1, 0, 0, "<&" + run + "&<", ""),
+              "<i>1</i><c>0</c><p>0</p><l>&lt;&amp;" + run + "&amp;&lt;</l><d></d>");
 }
 
 TEST(TagCodec, EveryValueRoundTripsThroughBuildersAndSetTagValue)
