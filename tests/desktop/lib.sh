@@ -23,6 +23,8 @@
 #   wait_exit PID [SECS]     waits for a process to end
 #   ini_value KEY            a value of the settings file (first match)
 #   fail MESSAGE             ends the test as failed
+#   wm_state, is_withdrawn, is_iconic, is_shown, tray_icon, click_icon,
+#   tray_menu KEYS           the main window's state and the tray icon's menu
 #
 # Needs: Xvfb, openbox, xdotool, xwininfo (x11-utils), xclip; trayer for --tray.
 # The program's path comes from $QUOMIRA (set by the test definitions).
@@ -276,6 +278,65 @@ ini_value()
 expect_eq()
 {
     [ "$1" = "$2" ] || fail "${3:-value}: expected '$2', got '$1'"
+}
+
+# ---- The tray: the state of the main window and the tray icon's menu. A
+# test sets main (the main window's title) and icon (the tray icon's window,
+# from tray_icon) before it uses them.
+
+# Whether the window is in the window manager's list of managed windows.
+in_client_list()
+{
+    xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"
+}
+
+# The ICCCM state of a client window: Normal, Iconic, or "" when withdrawn.
+wm_state()
+{
+    xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
+}
+
+# The tray icon's window: named "Quomira" with the program's class, mapped
+# inside the tray host's panel.
+tray_icon()
+{
+    local id
+    id=$(xwininfo -root -tree | awk '/"Quomira": \("quomira" "Quomira"\)/ { print $1; exit }')
+    [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && echo "$id"
+}
+
+# "X Y" of the centre of a window, in root coordinates.
+centre_of()
+{
+    client_geometry "$1" | awk '{ print int($1 + $3 / 2), int($2 + $4 / 2) }'
+}
+
+click_icon()
+{
+    local button=$1 x y
+    read -r x y < <(centre_of "$icon")
+    xdotool mousemove "$x" "$y" sleep 0.1 click "$button"
+}
+
+# How many windows of the program are visible; a menu open is one more.
+program_windows() { search_windows --onlyvisible --classname '^quomira$' | grep -c .; }
+more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
+
+is_withdrawn() { [ -z "$(wm_state "$1")" ] && ! in_client_list "$1"; }
+is_iconic() { [ "$(wm_state "$1")" = Iconic ] && in_client_list "$1"; }
+is_shown() { [ "$(wm_state "$1")" = Normal ] && count_windows "$main" | grep -qx 1; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
+
+# Keys in the tray menu: Down from nothing takes its first item
+# ("Monitorowanie schowka"), Up its last ("Zamknij"), Up twice "Ukryj".
+tray_menu()
+{
+    local before
+    before=$(program_windows)
+    click_icon 3
+    wait_until 5 more_windows_than "$before" || fail "the tray menu did not open"
+    sleep 0.2
+    xdotool key "$@" Return
 }
 
 # Nothing a test does may touch the real HOME: the throw-away one is in place

@@ -12,50 +12,7 @@ source "$(dirname "$0")/lib.sh"
 
 main="Quomira v1.3.0.0"
 
-# Whether the window is in the window manager's list of managed windows.
-in_client_list()
-{
-    xprop -root _NET_CLIENT_LIST | grep -qi "$(printf '0x%x' "$1")"
-}
-
-# The ICCCM state of a client window: Normal, Iconic, or "" when withdrawn.
-wm_state()
-{
-    xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: *//p'
-}
-
-# The tray icon's window: named "Quomira" with the program's class, mapped
-# inside the tray host's panel.
-tray_icon()
-{
-    local id
-    id=$(xwininfo -root -tree | awk '/"Quomira": \("quomira" "Quomira"\)/ { print $1; exit }')
-    [ -n "$id" ] && xwininfo -id "$id" | grep -q IsViewable && echo "$id"
-}
-
-# "X Y" of the centre of a window, in root coordinates.
-centre_of()
-{
-    client_geometry "$1" | awk '{ print int($1 + $3 / 2), int($2 + $4 / 2) }'
-}
-
-click_icon()
-{
-    local button=$1 x y
-    read -r x y < <(centre_of "$icon")
-    xdotool mousemove "$x" "$y" sleep 0.1 click "$button"
-}
-
-# How many windows of the program are visible; a menu open is one more.
-program_windows() { search_windows --onlyvisible --classname '^quomira$' | grep -c .; }
-more_windows_than() { [ "$(program_windows)" -gt "$1" ]; }
-
 no_window() { [ "$(count_windows "$1")" = 0 ]; }
-
-is_withdrawn() { [ -z "$(wm_state "$1")" ] && ! in_client_list "$1"; }
-is_iconic() { [ "$(wm_state "$1")" = Iconic ] && in_client_list "$1"; }
-is_shown() { [ "$(wm_state "$1")" = Normal ] && count_windows "$main" | grep -qx 1; }
-is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ]; }
 
 # ---- without a tray host
 start_desktop
@@ -111,18 +68,6 @@ click_icon 1
 wait_until 5 is_shown "$id" || fail "a click on the icon in the new tray did not bring the window back"
 wait_until 5 is_active "$id" || fail "the window came back from the new tray inactive"
 note "the tray started again: the icon is there, the window hides to it and comes back"
-
-# Keys in the tray menu: Down from nothing takes its first item
-# ("Monitorowanie schowka"), Up its last ("Zamknij"), Up twice "Ukryj".
-tray_menu()
-{
-    local before
-    before=$(program_windows)
-    click_icon 3
-    wait_until 5 more_windows_than "$before" || fail "the tray menu did not open"
-    sleep 0.2
-    xdotool key "$@" Return
-}
 
 # The monitor goes on keeping the window hidden: links put on the clipboard
 # are offered by the add-links dialog, and once it is cancelled the program

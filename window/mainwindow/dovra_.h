@@ -411,6 +411,8 @@ private:
     void RealignControls();
     void ApplyFrameCorrection();
     void ApplyOuterMinimum();
+    void KeepShownFrame();
+    QRect FrameToSave() const;
 
     // Legacy conversion steps (dovra_legacy.cpp).
     bool UpdateCheckEndsStartup();
@@ -433,4 +435,5 @@ private:
     KeptLinks keptLinks_;          // every link's line while a category is shown (dovra_lists.cpp)
     QSize requestedOuterSize_;     // from the settings, until the frame is known
     Qt::Orientations designSize_;  // sizes not stored: the design client area
+    QRect shownFrame_;             // the outer frame when last shown, not minimised
 };

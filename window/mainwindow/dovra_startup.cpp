@@ -249,6 +249,23 @@ void TForm1::ApplyFrameCorrection()
         resize(wanted);
 }
 
+// A window hidden or minimised has no frame on the screen, and the window
+// manager may put it anywhere meanwhile: letting a hidden window go, openbox
+// puts it back without its frame. The frame saved at close is the one the
+// window had when last shown.
+void TForm1::KeepShownFrame()
+{
+    if (isVisible() && !isMinimized())
+        shownFrame_ = frameGeometry();
+}
+
+QRect TForm1::FrameToSave() const
+{
+    if ((isVisible() && !isMinimized()) || !shownFrame_.isValid())
+        return frameGeometry();
+    return shownFrame_;
+}
+
 bool TForm1::event(QEvent* event)
 {
     Dispatch(*event);
@@ -258,11 +275,16 @@ bool TForm1::event(QEvent* event)
     case QEvent::Resize:
     case QEvent::WindowStateChange:
         ApplyFrameCorrection();
+        KeepShownFrame();
         break;
     case QEvent::WindowActivate:
         // By now the window manager has framed the window, if it ever does.
         ApplyFrameCorrection();
         requestedOuterSize_ = QSize();
+        KeepShownFrame();
+        break;
+    case QEvent::Hide:
+        KeepShownFrame();
         break;
     default:
         break;
@@ -282,7 +304,7 @@ void TForm1::FormClose()
         categoryId = StrToInt(GetTagValue(ListBox2->Item(ListBox2->ItemIndex()), "<i>"));
 
     platform::IniFile ini(SettingsFolder + kSettingsFile);
-    const QRect frame = frameGeometry();
+    const QRect frame = FrameToSave();
     ini.WriteInteger(kOptions, "AktPoz", categoryId);
     ini.WriteInteger(kOptions, "Szer", frame.width());
     ini.WriteInteger(kOptions, "Wys", frame.height());

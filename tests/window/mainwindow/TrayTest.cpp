@@ -532,6 +532,49 @@ private slots:
         QVERIFY(!std::filesystem::exists(fx->SettingsPath()));
     }
 
+    // A window manager that lets a hidden window go puts it back without its
+    // frame, at the frame's place or anywhere: closed while hidden, the
+    // program saves the outer frame the window had when it was last shown,
+    // also after it was shown, moved and hidden again.
+    void closeWhileHiddenSavesTheFrameLastShown_data()
+    {
+        QTest::addColumn<QString>("hide");
+        QTest::newRow("minimised by the window manager") << "minimise";
+        QTest::newRow("Ukryj") << "Ukryj";
+    }
+
+    void closeWhileHiddenSavesTheFrameLastShown()
+    {
+        QFETCH(QString, hide);
+        fx->WriteSettings("[Opcje]\r\nSzer=760\r\nWys=540\r\nPolX=70\r\nPolY=50\r\n");
+        TForm1& form = StartShown(true);
+        const auto hideAndLetGo = [&](QPoint place) {
+            if (hide == "minimise")
+                form.windowHandle()->showMinimized();
+            else
+                form.Ukryj1->trigger();
+            Hidden(form);
+            form.setGeometry(QRect(place, form.size() - QSize(2, 25)));
+        };
+        const QRect first = form.frameGeometry();
+        QCOMPARE(first.size(), QSize(760, 540));
+        hideAndLetGo(first.topLeft() + QPoint(45, 30));
+        form.Poka1->trigger();
+        ShownActive(form);
+        form.move(120, 90);
+        form.resize(800, 560);
+        QTRY_COMPARE(form.size(), QSize(800, 560));
+        const QRect last = form.frameGeometry();
+        QVERIFY(last != first);
+        hideAndLetGo(QPoint(333, 222));
+
+        form.Zamknij2->trigger();
+        const platform::IniFile ini = fx->Settings();
+        const QRect saved(ini.ReadInteger("Opcje", "PolX", -1), ini.ReadInteger("Opcje", "PolY", -1),
+                          ini.ReadInteger("Opcje", "Szer", -1), ini.ReadInteger("Opcje", "Wys", -1));
+        QCOMPARE(saved, last);
+    }
+
     void closeWhileADialogIsOpenCancelsIt()
     {
         TForm1& form = StartShown(true);
