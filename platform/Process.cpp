@@ -131,10 +131,13 @@ public:
 private:
     static constexpr std::size_t kStack = 64 * 1024;
 
-    // The helper: forks the launcher and ends.
+    // The helper: forks the launcher and ends. It has a descriptor table of
+    // its own, so it drops those closed on exec before the fork: once Start
+    // returns, the launcher holds no lock or file of ours.
     __attribute__((no_sanitize_address)) static int Detach(void* self)
     {
         auto* launcher = static_cast<Launcher*>(self);
+        CloseThoseClosedOnExec();
         const pid_t pid = ::_Fork();
         if (pid == 0)
             launcher->Run();
@@ -146,7 +149,6 @@ private:
     // at its default and none blocked, as the programs it starts inherit.
     __attribute__((no_sanitize_address, noreturn)) void Run()
     {
-        CloseThoseClosedOnExec();
         ::setsid();
         struct sigaction fallback = {};
         fallback.sa_handler = SIG_DFL;
