@@ -92,20 +92,6 @@ int LinkRowCallback(void*, int columns, char** values, char**)
 
 namespace {
 
-// Turns each link row straight into its line; arg is the vector of lines.
-int LinkLineRowCallback(void* lines, int columns, char** values, char**)
-{
-    const auto column = [&](int i) { return Column(columns, values, i); };
-    try {
-        const auto text = [&](int i) { return std::string_view(column(i) ? column(i) : ""); };
-        static_cast<std::vector<std::string>*>(lines)->push_back(
-            LinkLine(IntColumn(column(0)), IntColumn(column(1)), IntColumn(column(2)), text(3), text(4)));
-    } catch (...) {
-        return 1;
-    }
-    return 0;
-}
-
 // An integer column of a statement's row as IntColumn reads its text: a
 // stored integer that IntColumn reads as it is taken without its text.
 int IntAt(sqlite3_stmt* row, int columns, int i)
@@ -128,8 +114,8 @@ std::string_view TextAt(sqlite3_stmt* row, int columns, int i)
 }
 
 // The lines of a links query read from its statement, the numbers without
-// turning them into text and back; false when the statement fails.
-bool ReadLinkLines(sqlite3* db, const std::string& sql, std::vector<std::string>& lines)
+// turning them into text and back; on failure false, with SQLite's message.
+bool ReadLinkLines(sqlite3* db, const std::string& sql, std::vector<std::string>& lines, std::string& error)
 {
     sqlite3_stmt* row = nullptr;
     int step = sqlite3_prepare_v2(db, sql.c_str(), -1, &row, nullptr);
@@ -143,6 +129,8 @@ bool ReadLinkLines(sqlite3* db, const std::string& sql, std::vector<std::string>
     } catch (...) {
         step = SQLITE_NOMEM;
     }
+    if (step != SQLITE_DONE)
+        error = step == SQLITE_NOMEM ? sqlite3_errstr(SQLITE_NOMEM) : sqlite3_errmsg(db);
     sqlite3_finalize(row);
     return step == SQLITE_DONE;
 }
@@ -307,6 +295,11 @@ int SQLiteClass::Query(const char* sql, int (*callback)(void*, int, char**, char
         return 0;
     const std::string text = error ? error : sqlite3_errmsg(db);
     sqlite3_free(error);
+    return ReadFailed(text);
+}
+
+int SQLiteClass::ReadFailed(const std::string& text)
+{
     if (writing_) {
         // A read inside a write: the write rolls back and shows the message.
         // SQLite may have rolled back already (an I/O error); the connection
@@ -524,6 +517,8 @@ void SQLiteClass::SortInSmallRuns(bool small)
 
 int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
 {
+    if (!db)
+        return ShowError();
     SortInSmallRuns(true);
     std::vector<std::string> lines;
     try {
@@ -531,13 +526,9 @@ int SQLiteClass::GetLinkLines(int catId, std::vector<std::string>& out)
     } catch (const std::bad_alloc&) {
         // no room reserved: the lines take it as they come
     }
-    const std::string sql = LinksByPositionSql(catId);
-    if (!ReadLinkLines(db, sql, lines)) {
-        // Read again as every query is, which says why it fails.
-        lines.clear();
-        if (const int result = Query(sql.c_str(), LinkLineRowCallback, &lines); result != 0)
-            return result;
-    }
+    std::string error;
+    if (!ReadLinkLines(db, LinksByPositionSql(catId), lines, error))
+        return ReadFailed(error);
     SortInSmallRuns(false);
     if (out.empty())
         out = std::move(lines);

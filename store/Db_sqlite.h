@@ -165,6 +165,8 @@ private:
     // connection stays open, whether SQLite has ended the transaction itself
     // (an I/O error, a full disk) or not.
     int Query(const char* sql, int (*callback)(void*, int, char**, char**), void* arg = nullptr);
+    // What a read that failed with text does, as Query describes.
+    int ReadFailed(const std::string& text);
     // The one shape of every write: statements runs the write's statements
     // through Step and stops at the first that fails (it gives false). One
     // transaction around them; the result as the writes above give it.
