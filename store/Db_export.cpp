@@ -238,26 +238,30 @@ std::vector<int> FirstOfSameId(const std::vector<const CatItem*>& written)
 
 constexpr std::size_t kWriteSize = 1 << 20;
 
-// The column of "select * from LINKS" at index, as a result column of
-// another statement: its name quoted, or NULL where the table has no such
-// column (read as empty, as the row callbacks read it).
-std::string StarColumn(sqlite3* db, int index)
+// The link and the description of "select * from LINKS" (its 4th and 5th
+// columns) as result columns of another statement: their names quoted, or
+// NULL where the table has no such column (read as empty, as the row
+// callbacks read it).
+std::string LinkAndDescriptionColumns(sqlite3* db)
 {
     Statement star;
-    if (sqlite3_prepare_v2(db, "select * from LINKS", -1, &star.handle, nullptr) != SQLITE_OK ||
-        index >= sqlite3_column_count(star.handle))
-        return "NULL";
-    std::string quoted = "\"";
-    for (const char* c = sqlite3_column_name(star.handle, index); c && *c; ++c)
-        quoted += *c == '"' ? std::string("\"\"") : std::string(1, *c);
-    return quoted + "\"";
+    const bool prepared = sqlite3_prepare_v2(db, "select * from LINKS", -1, &star.handle, nullptr) == SQLITE_OK;
+    const auto column = [&](int index) {
+        if (!prepared || index >= sqlite3_column_count(star.handle))
+            return std::string("NULL");
+        std::string quoted = "\"";
+        for (const char* c = sqlite3_column_name(star.handle, index); c && *c; ++c)
+            quoted += *c == '"' ? std::string("\"\"") : std::string(1, *c);
+        return quoted + "\"";
+    };
+    return column(3) + ", " + column(4);
 }
 
 // The links' query: the rank and the two texts written, so that the sort
 // carries no more than it must.
 std::string LinksSql(sqlite3* db)
 {
-    return "select export_rank(CAT_ID), " + StarColumn(db, 3) + ", " + StarColumn(db, 4) +
+    return "select export_rank(CAT_ID), " + LinkAndDescriptionColumns(db) +
         " from LINKS where export_rank(CAT_ID) >= 0 order by 1, POS";
 }
 
